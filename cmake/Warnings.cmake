@@ -9,3 +9,9 @@ function(wendax_warnings target)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
 endfunction()
+
+# GCC 12 reports a false -Wrestrict inside std::string's operator+ at -O2
+# (GCC bug 105651); nothing in this project's code is concerned.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  add_compile_options(-Wno-restrict)
+endif()

@@ -3,6 +3,7 @@
 #include "devices/common/model_registry.h"
 
 #include <algorithm>
+#include <ostream>
 
 namespace wendax::cli {
 
@@ -62,6 +63,29 @@ const ModelDefinition* modelFromOption(const ParsedArgs& args, std::string& erro
     if (definition == nullptr)
         error = "model " + std::string(modelName(*model)) + " is not supported yet";
     return definition;
+}
+
+std::optional<ModelCommandLine> parseModelCommand(std::string_view command, std::span<const std::string> args,
+                                                  std::span<const std::string_view> valued, std::size_t operands,
+                                                  std::string_view operandsText, Streams io, int& status)
+{
+    std::string error;
+    auto parsed = parseArgs(args, valued, {}, error);
+    const ModelDefinition* definition = nullptr;
+    status = kUsage;
+    if (parsed) {
+        const bool known = parsed->option("--model") && parseModelName(*parsed->option("--model"));
+        definition = modelFromOption(*parsed, error);
+        if (known && definition == nullptr)
+            status = kFailed;
+        else if (definition != nullptr && parsed->operands.size() != operands)
+            error = std::string(command) + " takes " + std::string(operandsText);
+    }
+    if (!error.empty()) {
+        io.err << "wendax-cli " << command << ": " << error << "\n";
+        return std::nullopt;
+    }
+    return ModelCommandLine{std::move(*parsed), definition};
 }
 
 } // namespace wendax::cli

@@ -47,6 +47,20 @@ std::optional<ParsedArgs> parseArgs(std::span<const std::string> args, std::span
 /// ("not supported yet" for a known model whose window is not built).
 const ModelDefinition* modelFromOption(const ParsedArgs& args, std::string& error);
 
+/// A command line of a command that works on one model.
+struct ModelCommandLine {
+    ParsedArgs args;
+    const ModelDefinition* definition = nullptr;
+};
+
+/// Parses a model command's line and checks it has `operands` operands (the
+/// `operandsText` says what they are). On error prints "wendax-cli COMMAND:
+/// message", sets `status` (kUsage for a wrong line, kFailed for a model not
+/// supported yet) and returns nullopt.
+std::optional<ModelCommandLine> parseModelCommand(std::string_view command, std::span<const std::string> args,
+                                                  std::span<const std::string_view> valued, std::size_t operands,
+                                                  std::string_view operandsText, Streams io, int& status);
+
 std::span<const Command> configCommands();
 
 } // namespace wendax::cli

@@ -43,18 +43,14 @@ void loadDefaults(DeviceForm& window, std::ostream& err)
 int decode(std::span<const std::string> args, Streams io)
 {
     constexpr std::string_view kValued[] = {"--model"};
-    std::string error;
-    const auto parsed = parseArgs(args, kValued, {}, error);
-    const ModelDefinition* definition = parsed ? modelFromOption(*parsed, error) : nullptr;
-    if (parsed && definition && parsed->operands.size() != 1)
-        error = "decode takes one configuration file";
-    if (!error.empty()) {
-        io.err << "wendax-cli decode: " << error << "\n";
-        return definition == nullptr && parsed ? kFailed : kUsage;
-    }
+    int status = kOk;
+    const auto line = parseModelCommand("decode", args, kValued, 1, "one configuration file", io, status);
+    if (!line)
+        return status;
+    const ModelDefinition* definition = line->definition;
     DeviceForm window(*definition);
     ConfigFileBuffer files;
-    if (auto failure = loadConfigFile(window, files, parsed->operands[0])) {
+    if (auto failure = loadConfigFile(window, files, line->args.operands[0])) {
         io.err << "wendax-cli decode: " << *failure << "\n";
         return kFailed;
     }
@@ -78,15 +74,12 @@ std::optional<Json> readSettings(const std::string& path, std::string& error)
 int encode(std::span<const std::string> args, Streams io)
 {
     constexpr std::string_view kValued[] = {"--model", "--base"};
-    std::string error;
-    const auto parsed = parseArgs(args, kValued, {}, error);
-    const ModelDefinition* definition = parsed ? modelFromOption(*parsed, error) : nullptr;
-    if (parsed && definition && parsed->operands.size() != 2)
-        error = "encode takes a settings file and an output file";
-    if (!error.empty()) {
-        io.err << "wendax-cli encode: " << error << "\n";
-        return definition == nullptr && parsed ? kFailed : kUsage;
-    }
+    int status = kOk;
+    const auto line = parseModelCommand("encode", args, kValued, 2, "a settings file and an output file", io, status);
+    if (!line)
+        return status;
+    const ModelDefinition* definition = line->definition;
+    const auto* parsed = &line->args;
     const std::string& settingsPath = parsed->operands[0];
     const std::string& outPath = parsed->operands[1];
     DeviceForm window(*definition);
@@ -98,6 +91,7 @@ int encode(std::span<const std::string> args, Streams io)
             return kFailed;
         }
     }
+    std::string error;
     const auto settings = readSettings(settingsPath, error);
     if (!settings) {
         io.err << "wendax-cli encode: " << error << "\n";
