@@ -1,0 +1,200 @@
+#include "link/hid/hid_link.h"
+#include "link/hid/hid_reports.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <mutex>
+
+namespace wendax::hid {
+namespace {
+
+using Report = std::vector<std::uint8_t>;
+
+TEST(HidReports, BlocksAreSplitIntoCountedZeroFilledReports)
+{
+    Report block(100);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::uint8_t>(i + 1);
+    const auto reports = splitIntoOutputReports(block, 65);
+    ASSERT_EQ(reports.size(), 2U);
+    EXPECT_EQ(reports[0][0], 0);
+    EXPECT_EQ(reports[0][1], 63);
+    EXPECT_EQ(reports[0][64], 63);
+    EXPECT_EQ(reports[1][1], 37);
+    EXPECT_EQ(reports[1][2], 64);
+    EXPECT_EQ(reports[1][38], 100);
+    EXPECT_EQ(reports[1][39], 0);
+    EXPECT_EQ(reports[1].size(), 65U);
+
+    EXPECT_EQ(splitIntoOutputReports(Report(63, 7), 65).size(), 1U);
+    EXPECT_TRUE(splitIntoOutputReports({}, 65).empty());
+    EXPECT_TRUE(splitIntoOutputReports(Report(3, 1), 2).empty());
+}
+
+TEST(HidReports, LengthByteIsSigned)
+{
+    EXPECT_EQ(inputReportLength(Report{0, 63}), 63);
+    EXPECT_EQ(inputReportLength(Report{0, 0x80}), -128);
+    EXPECT_EQ(inputReportLength(Report{0}), 0);
+}
+
+/// A bootloader on a pretend bus: plugged in or not, with input reports queued.
+struct FakeBus {
+    std::mutex mutex;
+    bool plugged = false;
+    bool failReads = false;
+    std::deque<Report> inbound;
+    std::vector<Report> written;
+};
+
+class FakeDevice final : public HidDevice {
+public:
+    explicit FakeDevice(std::shared_ptr<FakeBus> bus)
+        : m_bus(std::move(bus))
+    {
+    }
+    std::size_t outputReportLength() const override { return 65; }
+    bool writeReport(std::span<const std::uint8_t> report) override
+    {
+        std::lock_guard lock(m_bus->mutex);
+        m_bus->written.emplace_back(report.begin(), report.end());
+        return m_bus->plugged;
+    }
+    int readReport(std::span<std::uint8_t> buffer, int) override
+    {
+        {
+            std::lock_guard lock(m_bus->mutex);
+            if (m_bus->failReads)
+                return -1;
+            if (!m_bus->inbound.empty()) {
+                const Report report = m_bus->inbound.front();
+                m_bus->inbound.pop_front();
+                std::copy(report.begin(), report.end(), buffer.begin());
+                return static_cast<int>(report.size());
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1)); // the device's own wait
+        return 0;
+    }
+
+private:
+    std::shared_ptr<FakeBus> m_bus;
+};
+
+class FakeBackend final : public HidBackend {
+public:
+    explicit FakeBackend(std::shared_ptr<FakeBus> bus)
+        : m_bus(std::move(bus))
+    {
+    }
+    bool present(unsigned short vendor, unsigned short product) override
+    {
+        std::lock_guard lock(m_bus->mutex);
+        return m_bus->plugged && vendor == kVendorId && product == kProductId;
+    }
+    std::unique_ptr<HidDevice> open(unsigned short vendor, unsigned short product) override
+    {
+        return present(vendor, product) ? std::make_unique<FakeDevice>(m_bus) : nullptr;
+    }
+
+private:
+    std::shared_ptr<FakeBus> m_bus;
+};
+
+class HidLinkTest : public ::testing::Test {
+protected:
+    std::shared_ptr<FakeBus> bus = std::make_shared<FakeBus>();
+    HidLink link{std::make_unique<FakeBackend>(bus), std::chrono::hours(1)};
+    QSignalSpy texts{&link, &HidLink::textReceived};
+    QSignalSpy reports{&link, &HidLink::reportReceived};
+
+    void plug(bool plugged)
+    {
+        std::lock_guard lock(bus->mutex);
+        bus->plugged = plugged;
+    }
+};
+
+TEST_F(HidLinkTest, StartsQuietlyWithoutTheDeviceAndDropsWrites)
+{
+    link.start();
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_TRUE(link.writeText("CON"));
+    link.checkPresence();
+    EXPECT_EQ(texts.count(), 0);
+    EXPECT_TRUE(bus->written.empty());
+}
+
+TEST_F(HidLinkTest, FollowsArrivalAndRemoval)
+{
+    link.start();
+    plug(true);
+    link.checkPresence();
+    ASSERT_EQ(texts.count(), 1);
+    EXPECT_EQ(texts.at(0).at(0).toString(), "USB Device found");
+    EXPECT_TRUE(link.isOpen());
+    link.checkPresence();
+    EXPECT_EQ(texts.count(), 1) << "no second arrival while open";
+
+    plug(false);
+    link.checkPresence();
+    ASSERT_EQ(texts.count(), 2);
+    EXPECT_EQ(texts.at(1).at(0).toString(), "USB Device removed");
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST_F(HidLinkTest, WritesTextAsOneCountedReport)
+{
+    plug(true);
+    link.start();
+    EXPECT_EQ(texts.count(), 0) << "a device present at start-up is opened silently";
+    ASSERT_TRUE(link.writeText("CON"));
+    ASSERT_EQ(bus->written.size(), 1U);
+    EXPECT_EQ(bus->written[0][1], 3);
+    EXPECT_EQ(std::string(bus->written[0].begin() + 2, bus->written[0].begin() + 5), "CON");
+}
+
+TEST_F(HidLinkTest, HandsInputReportsToTheGuiThread)
+{
+    plug(true);
+    Report report(65, 0);
+    report[1] = 4;
+    std::copy_n("BOOT", 4, report.begin() + 2);
+    {
+        std::lock_guard lock(bus->mutex);
+        bus->inbound.push_back(report);
+    }
+    link.start();
+    ASSERT_TRUE(reports.wait(2000));
+    EXPECT_EQ(reports.at(0).at(1).toInt(), 4);
+    const QByteArray payload = reports.at(0).at(0).toByteArray();
+    EXPECT_EQ(payload.size(), 63);
+    EXPECT_EQ(payload.left(4), QByteArray("BOOT"));
+}
+
+TEST_F(HidLinkTest, AReadFailureClosesTheDevice)
+{
+    plug(true);
+    link.start();
+    {
+        std::lock_guard lock(bus->mutex);
+        bus->failReads = true;
+    }
+    ASSERT_TRUE(texts.wait(2000));
+    EXPECT_EQ(texts.at(0).at(0).toString(), "USB Device removed");
+    EXPECT_FALSE(link.isOpen());
+}
+
+} // namespace
+} // namespace wendax::hid
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
