@@ -59,8 +59,10 @@ std::optional<Walk> walkFor(const QString& vclClass)
     const auto rule = std::find_if(kClassRules.begin(), kClassRules.end(), [&](const ClassRule& r) {
         return vclClass == QLatin1StringView(r.vclClass.data(), static_cast<qsizetype>(r.vclClass.size()));
     });
-    if (rule == kClassRules.end())
+    if (rule == kClassRules.end()) {
+        qCDebug(lcLanguage) << "no caption or text published by" << vclClass;
         return std::nullopt;
+    }
     return rule->walk;
 }
 

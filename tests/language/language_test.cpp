@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -369,7 +370,7 @@ TEST_F(Language, FolderProblemsDoNotStopTheWindow)
     EXPECT_EQ(shownTexts(unwired), column(englishGerman(), 0));
 }
 
-/// A frame: menus, an action, a tool bar and a device window inside.
+/// A frame: menus, an action, a tool bar, a device window inside and a dialog.
 struct TestFrame {
     QMainWindow window;
     QAction* open1 = nullptr;
@@ -396,10 +397,15 @@ struct TestFrame {
         device->setObjectName("N5_cfg");
         childLabel = component<QLabel>(device, "Label9", "TLabel", "Inside the device window");
         area->addSubWindow(device);
+
+        // Another form the frame happens to parent, like the Settings dialog.
+        auto* settings = new QDialog(&window);
+        settings->setObjectName("Form2");
+        component<QLabel>(settings, "Label1", "TLabel", "Serial Port:");
     }
 };
 
-TEST_F(Language, FrameTranslatesItsMenusButNotItsDeviceWindow)
+TEST_F(Language, FrameTranslatesItsMenusButNotOtherWindows)
 {
     writeLanguageFile("Main.lng", {{"English", "Deutsch"},
                                    {{"MainForm", {"Wendax", "Wendax (de)"}},
