@@ -1,6 +1,7 @@
 #include "language.h"
 
 #include "form_texts.h"
+#include "lng_file.h"
 #include "messages.h"
 
 #include <QDir>

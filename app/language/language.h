@@ -1,5 +1,4 @@
 #pragma once
-#include "lng_file.h"
 
 #include <QHash>
 #include <QString>
