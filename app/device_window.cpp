@@ -22,12 +22,13 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 namespace wendax::gui {
 namespace {
 
-constexpr int kTreeWidth = 180;
+constexpr int kTreeWidth = 190;
 
 QString qt(const std::string& text)
 {
@@ -140,7 +141,7 @@ QLineEdit* DeviceWindow::addEdit(QWidget* parent, const QString& name, int width
     }
     const int chars = widthInChars > 0 ? widthInChars : static_cast<int>(control.maxLength);
     if (chars > 0)
-        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('D')) * (chars + 1) + 8);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 16);
     bind(edit, control);
     connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
         const std::string controlName = edit->objectName().toStdString();
@@ -249,6 +250,18 @@ void DeviceWindow::TreeView1Click()
     const QTreeWidgetItem* item = m_tree->currentItem();
     if (item != nullptr)
         showPage(item->data(0, Qt::UserRole).toInt());
+}
+
+bool DeviceWindow::showPageOf(int index)
+{
+    for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toInt() == index) {
+            m_tree->setCurrentItem(*it);
+            TreeView1Click();
+            return true;
+        }
+    }
+    return false;
 }
 
 void DeviceWindow::showPage(int index)

@@ -66,6 +66,9 @@ public:
     QGroupBox* page(int index) const { return m_pages.value(index); }
     /// TreeView1Click: shows the page of the selected node, if it names one.
     void TreeView1Click();
+    /// Selects the tree node of page `index` and shows the page, as a click
+    /// on that node would; false when no node names it.
+    bool showPageOf(int index);
     QProgressBar* firmwareProgress() const { return m_firmwareProgress; }
 
 signals:

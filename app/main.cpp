@@ -27,7 +27,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Save a picture of the frame to FILE (PNG) and quit."),
                                         QStringLiteral("FILE"));
+    const QCommandLineOption page(QStringLiteral("page"),
+                                  QStringLiteral("Show page INDEX of the device window opened with --device."),
+                                  QStringLiteral("INDEX"));
     parser.addOption(device);
+    parser.addOption(page);
     parser.addOption(screenshot);
     parser.process(app);
 
@@ -40,8 +44,13 @@ int main(int argc, char* argv[])
 
     if (parser.isSet(device)) {
         const auto model = parseModelName(parser.value(device).toStdString());
-        if (!model || frame.openDeviceWindow(*model) == nullptr) {
+        DeviceWindow* window = model ? frame.openDeviceWindow(*model) : nullptr;
+        if (window == nullptr) {
             std::fprintf(stderr, "wendax: no window for model %s\n", qPrintable(parser.value(device)));
+            return 2;
+        }
+        if (parser.isSet(page) && !window->showPageOf(parser.value(page).toInt())) {
+            std::fprintf(stderr, "wendax: no page %s\n", qPrintable(parser.value(page)));
             return 2;
         }
     }
