@@ -91,6 +91,9 @@ DeviceWindow::DeviceWindow(const ModelDefinition& definition, FrameServices& ser
 DeviceWindow::~DeviceWindow()
 {
     m_form.form().onControlChanged = nullptr;
+    // The grids' models hold the form's tables: they go before the form does,
+    // not with the other children after the members are gone.
+    delete m_pageControl;
 }
 
 QString DeviceWindow::className() const
@@ -189,6 +192,7 @@ QTableView* DeviceWindow::addGrid(QWidget* parent, const QString& name, const QS
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 8);
     grid->horizontalHeader()->setHighlightSections(false);
     auto* codeCells = new CodeCellDelegate(grid);
     auto* booleanCells = new BooleanCellDelegate(grid);
