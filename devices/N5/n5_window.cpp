@@ -106,7 +106,9 @@ void TN5_cfg::buildEthernetPage()
     auto* right = new QVBoxLayout;
     right->addWidget(addLabel(page, QStringLiteral("Transport Protocol")));
     right->addWidget(addComboBox(page, QStringLiteral("ComboBox2")));
-    right->addWidget(addLabel(page, QStringLiteral("TCP/IP data crypting password (6 symbols):")));
+    QLabel* passwordCaption = addLabel(page, QStringLiteral("TCP/IP data crypting password (6 symbols):"));
+    passwordCaption->setWordWrap(true);
+    right->addWidget(passwordCaption);
     right->addWidget(addEdit(page, QStringLiteral("Edit37")));
     right->addWidget(addLabel(page, QStringLiteral("TCP data protocol:")));
     right->addWidget(addComboBox(page, QStringLiteral("ComboBox1")));
