@@ -1,0 +1,128 @@
+#pragma once
+#include "dataset_model.h"
+#include "grid_cells.h"
+
+#include "devices/common/device_form.h"
+
+#include <QHash>
+#include <QWidget>
+
+#include <chrono>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QStackedWidget;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace wendax::gui {
+
+class FrameServices;
+
+/// Marks a widget with the component name and class name the language module
+/// keys its texts by ("Edit6", "TEdit").
+void setComponent(QObject* object, const QString& name, const char* vclClass);
+
+/// The widget half of every device window: the configuration tab with its
+/// page tree and pages, the hidden "Firmware" tab, the ResponseTimeout, and
+/// widgets bound two ways to the window's DeviceForm. A model's window adds
+/// its pages and controls with the helpers below, in the order its components
+/// are listed, then calls finishCreation().
+class DeviceWindow : public QWidget {
+    Q_OBJECT
+public:
+    ~DeviceWindow() override;
+
+    const ModelDefinition& definition() const { return m_form.definition(); }
+    /// The window's class name, by which the frame routes commands ("TN5_cfg").
+    QString className() const;
+    DeviceForm& deviceForm() { return m_form; }
+    bool isClosed() const { return m_form.closed(); }
+
+    /// LoadImage from the frame's shared file buffer.
+    LoadResult LoadImage(const ConfigFileBuffer& files) { return m_form.loadImage(files); }
+    /// SaveImage into the frame's shared file buffer; the conversion message on failure.
+    std::optional<std::string> SaveImage(ConfigFileBuffer& files) { return m_form.saveImage(files); }
+
+    /// The model's initialiser, run by the frame after the language file was
+    /// applied. Windows that do everything while being created keep this empty.
+    virtual void initialise() {}
+
+    void startResponseTimeout();
+    void stopResponseTimeout();
+    QTimer* responseTimeout() const { return m_responseTimeout; }
+
+    QTabWidget* pageControl() const { return m_pageControl; }
+    QTreeWidget* treeView() const { return m_tree; }
+    /// The page a tree node's index names, or nullptr.
+    QGroupBox* page(int index) const { return m_pages.value(index); }
+    /// TreeView1Click: shows the page of the selected node, if it names one.
+    void TreeView1Click();
+    /// Selects the tree node of page `index` and shows the page, as a click
+    /// on that node would; false when no node names it.
+    bool showPageOf(int index);
+    QProgressBar* firmwareProgress() const { return m_firmwareProgress; }
+
+signals:
+    /// The window was closed; its closed flag is set.
+    void closed();
+
+protected:
+    DeviceWindow(const ModelDefinition& definition, FrameServices& services, std::chrono::milliseconds responseTimeout,
+                 QWidget* parent);
+
+    // --- building, in component order ----------------------------------------
+    QTreeWidgetItem* addTreeNode(QTreeWidgetItem* parent, const QString& caption, int pageIndex);
+    /// A page: a group box on the right side of the configuration tab.
+    QGroupBox* addPage(int pageIndex, const QString& caption);
+    /// A group box inside a page ("GroupBox<n>", numbered after the pages).
+    QGroupBox* addGroupBox(QWidget* parent, const QString& caption);
+    /// A caption label ("Label<n>", numbered in creation order).
+    QLabel* addLabel(QWidget* parent, const QString& caption);
+    QLineEdit* addEdit(QWidget* parent, const QString& name, int widthInChars = 0);
+    QCheckBox* addCheckBox(QWidget* parent, const QString& name, const QString& caption);
+    QComboBox* addComboBox(QWidget* parent, const QString& name);
+    /// A data grid over one of the form's tables, with code and Boolean cells.
+    QTableView* addGrid(QWidget* parent, const QString& name, const QString& dataset, std::vector<GridColumn> columns);
+    /// N5-style Boolean cells: the grid column of `field` gets its own check box.
+    QCheckBox* addBooleanCellCheckBox(QTableView* grid, const QString& name, const QString& field,
+                                      BooleanCellOverlay::Captions captions);
+
+    /// The creation steps every window shares: the Firmware tab, the first
+    /// page, the closed flag, the expanded tree, the default configuration.
+    void finishCreation();
+
+    FrameServices& services() { return m_services; }
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void bind(QWidget* widget, const Control& control);
+    void syncWidget(const Control& control);
+    void responseTimedOut();
+    void showPage(int index);
+
+    DeviceForm m_form;
+    FrameServices& m_services;
+    QTabWidget* m_pageControl = nullptr;
+    QWidget* m_configSheet = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QStackedWidget* m_pageHost = nullptr;
+    QProgressBar* m_firmwareProgress = nullptr;
+    QTimer* m_responseTimeout = nullptr;
+    QHash<int, QGroupBox*> m_pages;
+    QHash<QString, QWidget*> m_bound;
+    QHash<QTableView*, BooleanCellOverlay*> m_overlays;
+    int m_labelCount = 0;
+    int m_groupBoxCount = 0;
+};
+
+} // namespace wendax::gui
