@@ -99,7 +99,8 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
 
 bool DatasetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role)
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
+    const bool titleRole = role == Qt::DisplayRole || role == Qt::EditRole;
+    if (orientation != Qt::Horizontal || !titleRole || section < 0 || section >= columnCount())
         return false;
     m_columns[static_cast<std::size_t>(section)].title = value.toString();
     emit headerDataChanged(orientation, section, section);

@@ -242,11 +242,16 @@ void DeviceWindow::finishCreation()
         TreeView1Click();
     }
 
+}
+
+void DeviceWindow::initialise()
+{
     const LoadResult defaults = m_form.loadDefaults(m_services.folders().programFolder().toStdString());
     if (!defaults.message.empty())
         m_services.dialogs().inform(qt(defaults.message));
     if (envelopeFor(definition().model) != nullptr)
         m_services.markNoFile();
+    initialiseModel();
 }
 
 void DeviceWindow::TreeView1Click()

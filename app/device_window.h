@@ -52,9 +52,10 @@ public:
     /// SaveImage into the frame's shared file buffer; the conversion message on failure.
     std::optional<std::string> SaveImage(ConfigFileBuffer& files) { return m_form.saveImage(files); }
 
-    /// The model's initialiser, run by the frame after the language file was
-    /// applied. Windows that do everything while being created keep this empty.
-    virtual void initialise() {}
+    /// Loads the model's default configuration, then runs the model's own
+    /// initialiser. The frame calls it after the window's language file was
+    /// applied, so that a translated text never overwrites a loaded setting.
+    void initialise();
 
     void startResponseTimeout();
     void stopResponseTimeout();
@@ -97,8 +98,10 @@ protected:
                                       BooleanCellOverlay::Captions captions);
 
     /// The creation steps every window shares: the Firmware tab, the first
-    /// page, the closed flag, the expanded tree, the default configuration.
+    /// page, the closed flag, the expanded tree.
     void finishCreation();
+    /// What a model does beyond the shared steps once its defaults are loaded.
+    virtual void initialiseModel() {}
 
     FrameServices& services() { return m_services; }
     void closeEvent(QCloseEvent* event) override;

@@ -1,4 +1,5 @@
 #include "device_window.h"
+#include "language_hook.h"
 #include "main_form.h"
 #include "settings_store.h"
 
@@ -39,6 +40,7 @@ int main(int argc, char* argv[])
     FrameDependencies dependencies;
     dependencies.settings = settings.get();
     dependencies.folders = ProgramFolders::forRunningProgram();
+    dependencies.applyLanguage = makeLanguageHook(*settings, dependencies.folders);
     TMainForm frame(std::move(dependencies));
     frame.show();
 

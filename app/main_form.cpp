@@ -554,6 +554,8 @@ DeviceWindow* TMainForm::openDeviceWindow(Model model)
             action->setEnabled(false);
         }
     }
+    // The language file first: it carries edit texts, and the default
+    // configuration loaded next must win over them.
     if (entry->languageFile != nullptr && m_deps.applyLanguage)
         m_deps.applyLanguage(*window, QString::fromLatin1(entry->languageFile));
     window->initialise();

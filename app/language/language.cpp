@@ -83,6 +83,12 @@ QString TGLanguage::pathOf(const QString& name) const
     return QDir(m_environment.folder).filePath(name);
 }
 
+QString TGLanguage::writePathOf(const QString& name) const
+{
+    const QString& folder = m_environment.writeFolder.isEmpty() ? m_environment.folder : m_environment.writeFolder;
+    return QDir(folder).filePath(name);
+}
+
 void TGLanguage::clearTranslations()
 {
     m_translations.clear();
@@ -101,7 +107,7 @@ FileResult TGLanguage::WriteDefaultFile(QWidget& window, const QString& defaultN
         for (const TextSlot& slot : componentTexts(*component))
             file.entries.push_back({slot.key, {slot.text}});
     }
-    return fromWrite(writeLngFile(pathOf(defaultName), file));
+    return fromWrite(writeLngFile(writePathOf(defaultName), file));
 }
 
 FileResult TGLanguage::LoadLanguageFile(const QString& fileName)
@@ -163,7 +169,7 @@ FileResult TGLanguage::WriteCheckedFile(const QString& fileName, const QString& 
     LngReadResult language = readLngFile(pathOf(fileName));
     if (!language.usable())
         return {FileStatus::Skipped, language.detail};
-    const LngReadResult defaults = readLngFile(pathOf(defaultName));
+    const LngReadResult defaults = readLngFile(writePathOf(defaultName));
     if (!defaults.usable())
         return {FileStatus::Skipped, defaults.detail};
 
@@ -182,7 +188,7 @@ FileResult TGLanguage::WriteCheckedFile(const QString& fileName, const QString& 
     }
     // The names are the language file's own, so every entry's texts match them
     // even when no LoadLanguageFile came first.
-    return fromWrite(writeLngFile(pathOf(checkedName), checked));
+    return fromWrite(writeLngFile(writePathOf(checkedName), checked));
 }
 
 ApplyLanguageResult ApplyLanguage(QWidget& window, const QString& fileName, const LanguageEnvironment& environment)

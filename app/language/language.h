@@ -22,6 +22,9 @@ using SelectedLanguageFn = std::function<QString()>;
 struct LanguageEnvironment {
     QString folder; ///< the "Language" folder below the program folder
     SelectedLanguageFn selectedLanguage;
+    /// Where the default and checked files are written, when the program's
+    /// own folder cannot be written (an installed program); empty: `folder`.
+    QString writeFolder = {};
 };
 
 /// How one file of the language module fared.
@@ -88,6 +91,7 @@ public:
 
 private:
     QString pathOf(const QString& name) const;
+    QString writePathOf(const QString& name) const;
     void clearTranslations();
 
     LanguageEnvironment m_environment;

@@ -55,6 +55,7 @@ struct N5Window : ::testing::Test {
     void SetUp() override
     {
         window = std::make_unique<TN5_cfg>(services);
+        window->initialise();
         window->resize(760, 420);
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -292,6 +293,7 @@ TEST_F(N5Window, DefaultConfigurationIsLoadedAtCreation)
     file.close();
 
     TN5_cfg loaded(services);
+    loaded.initialise();
     EXPECT_EQ(loaded.findChild<QLineEdit*>("Edit2")->text(), "1A2F");
     EXPECT_EQ(loaded.findChild<QLineEdit*>("Edit22")->text(), "4321");
     EXPECT_TRUE(services.scripted.informations.isEmpty());
