@@ -20,13 +20,14 @@ SerialTransport::SerialTransport()
 
 std::string SerialTransport::portName() const
 {
-    return m_port.portName().toStdString();
+    return m_name;
 }
 
 std::optional<std::string> SerialTransport::open(const std::string& name)
 {
     if (m_port.isOpen())
         m_port.close();
+    m_name = name;
     m_port.setPortName(QString::fromStdString(name));
     m_port.setBaudRate(kBaudRate);
     m_port.setDataBits(QSerialPort::Data8);

@@ -26,6 +26,8 @@ public:
 
 private:
     QSerialPort m_port;
+    /// The name as given: QSerialPort shortens "/dev/ttyUSB0" to "ttyUSB0".
+    std::string m_name;
 };
 
 } // namespace wendax
