@@ -77,6 +77,8 @@ TEST(ReadDevice, EveryWireFormatReadsTheDevicesImage)
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), rig.codec->image().begin()));
         EXPECT_TRUE(rig.recordTime(ClockRecord::Kind::TimerStarted, "ResponseTimeout",
                                    wireFormat(model).responseTimeout));
+        const bool logsReceived = rig.link.terminalLog().text().find("Configuration was received\r\n") != std::string::npos;
+        EXPECT_EQ(logsReceived, model == Model::MT43) << "only MT43 logs the arrival of the last byte";
         EXPECT_TRUE(portClosesAfterwards(rig));
     }
 }
