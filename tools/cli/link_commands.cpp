@@ -48,19 +48,25 @@ std::optional<ParsedArgs> parseLinkArgs(std::span<const std::string> args, std::
     return parseArgs(spelled, valued, flags, error);
 }
 
-std::optional<Model> modelOption(const ParsedArgs& args, std::string& error)
+/// The model of --model, PL3 refused: it has no configuration.
+bool modelOption(const ParsedArgs& args, Model& model, std::string& error)
 {
     const auto name = args.option("--model");
     if (!name) {
         error = "--model is required (N5, N14 or N9, N14v2, RX8, MT43 or MT5, MT6)";
-        return std::nullopt;
+        return false;
     }
-    const auto model = parseModelName(*name);
-    if (!model)
+    const auto parsed = parseModelName(*name);
+    if (!parsed) {
         error = "unknown model \"" + *name + "\" (N5, N14 or N9, N14v2, RX8, MT43 or MT5, MT6)";
-    else if (*model == Model::PL3)
+        return false;
+    }
+    if (*parsed == Model::PL3) {
         error = "PL3 has no configuration to transfer";
-    return model == Model::PL3 ? std::nullopt : model;
+        return false;
+    }
+    model = *parsed;
+    return true;
 }
 
 QCoreApplication& application()
@@ -133,10 +139,11 @@ int read(std::span<const std::string> args, Streams io)
     constexpr std::string_view kFlags[] = {"--json", "--log"};
     std::string error;
     const auto parsed = parseLinkArgs(args, kValued, kFlags, error);
-    const auto model = parsed ? modelOption(*parsed, error) : std::nullopt;
-    if (parsed && model && !parsed->option("--port"))
+    Model model{};
+    const bool known = parsed && modelOption(*parsed, model, error);
+    if (known && !parsed->option("--port"))
         error = "--port is required (the serial port the device is on, e.g. /dev/ttyUSB0)";
-    if (parsed && model && error.empty() && !parsed->operands.empty())
+    if (known && error.empty() && !parsed->operands.empty())
         error = "read takes no operands";
     if (!error.empty()) {
         io.err << "wendax-cli read: " << error << "\n";
@@ -144,19 +151,19 @@ int read(std::span<const std::string> args, Streams io)
     }
     const bool json = parsed->flag("--json");
     const auto output = parsed->option("--output");
-    const ConfigEnvelope* envelope = envelopeFor(*model);
+    const ConfigEnvelope* envelope = envelopeFor(model);
     if (output && (envelope == nullptr || !envelope->hasFileCommands)) {
-        io.err << "wendax-cli read: " << modelName(*model) << " configurations have no file to save to\n";
+        io.err << "wendax-cli read: " << modelName(model) << " configurations have no file to save to\n";
         return kFailed;
     }
-    if (json && findDefinition(*model) == nullptr) {
-        io.err << "wendax-cli read: --json needs the " << modelName(*model)
+    if (json && findDefinition(model) == nullptr) {
+        io.err << "wendax-cli read: --json needs the " << modelName(model)
                << " window, which is not supported yet (-o FILE.vcfg works)\n";
         return kFailed;
     }
 
     application();
-    Window window(*model);
+    Window window(model);
     ConsoleFrame frame(io, json, parsed->flag("--log"), *parsed->option("--port"));
     ConfigTransfer transfer(frame.link, *window.codec);
     frame.link.setActiveWindow(&transfer);
@@ -172,13 +179,13 @@ int read(std::span<const std::string> args, Streams io)
             return kFailed;
         }
         files.put(sealImage(*envelope, window.codec->image()));
-        if (auto failure = writeFileAtomically(*output, files.head(saveLengthFor(*model)))) {
+        if (auto failure = writeFileAtomically(*output, files.head(saveLengthFor(model)))) {
             io.err << "wendax-cli read: " << *failure << "\n";
             return kFailed;
         }
     }
     if (json)
-        io.out << formToJson(modelName(*model), window.form->form()).dump(2) << "\n";
+        io.out << formToJson(modelName(model), window.form->form()).dump(2) << "\n";
     return kOk;
 }
 
@@ -215,26 +222,27 @@ int write(std::span<const std::string> args, Streams io)
     constexpr std::string_view kFlags[] = {"--log"};
     std::string error;
     const auto parsed = parseLinkArgs(args, kValued, kFlags, error);
-    const auto model = parsed ? modelOption(*parsed, error) : std::nullopt;
-    if (parsed && model && !parsed->option("--port"))
+    Model model{};
+    const bool known = parsed && modelOption(*parsed, model, error);
+    if (known && !parsed->option("--port"))
         error = "--port is required (the serial port the device is on, e.g. /dev/ttyUSB0)";
-    if (parsed && model && error.empty() && parsed->operands.size() != 1)
+    if (known && error.empty() && parsed->operands.size() != 1)
         error = "write takes one configuration file";
     if (!error.empty()) {
         io.err << "wendax-cli write: " << error << "\n";
         return kUsage;
     }
-    const ConfigEnvelope* envelope = envelopeFor(*model);
-    const WriteKind kind = wireFormat(*model).writeKind;
+    const ConfigEnvelope* envelope = envelopeFor(model);
+    const WriteKind kind = wireFormat(model).writeKind;
     if (envelope == nullptr || !envelope->hasFileCommands || kind == WriteKind::None || kind == WriteKind::Nothing) {
-        io.err << "wendax-cli write: " << modelName(*model)
+        io.err << "wendax-cli write: " << modelName(model)
                << " configurations cannot be written to the device (its window has no Write Device for a file)\n";
         return kFailed;
     }
 
     application();
-    Window window(*model);
-    if (auto failure = openConfigFile(window, *model, parsed->operands[0])) {
+    Window window(model);
+    if (auto failure = openConfigFile(window, model, parsed->operands[0])) {
         io.err << "wendax-cli write: " << *failure << "\n";
         return kFailed;
     }
@@ -340,12 +348,13 @@ int simulate(std::span<const std::string> args, Streams io)
     constexpr std::string_view kFlags[] = {"--silent", "--crc-over-enciphered", "--quiet"};
     std::string error;
     const auto parsed = parseArgs(args, kValued, kFlags, error);
-    const auto model = parsed ? modelOption(*parsed, error) : std::nullopt;
-    if (parsed && model && error.empty() && !parsed->operands.empty())
+    Model model{};
+    const bool known = parsed && modelOption(*parsed, model, error);
+    if (known && error.empty() && !parsed->operands.empty())
         error = "simulate takes no operands";
     sim::SimulatorOptions options;
-    if (parsed && model && error.empty()) {
-        if (auto failure = simulatorOptions(*parsed, *model, options))
+    if (known && error.empty()) {
+        if (auto failure = simulatorOptions(*parsed, model, options))
             error = *failure;
     }
     if (!error.empty()) {
@@ -372,7 +381,7 @@ int simulate(std::span<const std::string> args, Streams io)
         return kFailed;
     }
     io.out << simulator->path() << std::endl;
-    io.err << "Simulated " << modelName(*model) << " device, version " << version << ", on " << simulator->path()
+    io.err << "Simulated " << modelName(model) << " device, version " << version << ", on " << simulator->path()
            << "\nUse it as the serial port of wendax or wendax-cli; Ctrl+C ends the simulation.\n"
            << std::flush;
     int signal = 0;
