@@ -95,6 +95,13 @@ bool FrameLink::writeToPort(std::span<const std::uint8_t> bytes)
         m_services.showMessage({UserMessage::Kind::Error, msg::cannotWritePort(m_transport.portName(), *error)});
         return false;
     }
+    return true;
+}
+
+bool FrameLink::writeWithProgress(std::span<const std::uint8_t> bytes)
+{
+    if (!writeToPort(bytes))
+        return false;
     m_services.advanceProgress(static_cast<int>(bytes.size()));
     return true;
 }
@@ -107,9 +114,9 @@ bool FrameLink::sendBlock(std::span<const std::uint8_t> bytes)
     bool ok = true;
     std::size_t at = 0;
     for (; ok && bytes.size() - at >= kBlockWrite; at += kBlockWrite)
-        ok = writeToPort(bytes.subspan(at, kBlockWrite));
+        ok = writeWithProgress(bytes.subspan(at, kBlockWrite));
     for (; ok && at < bytes.size(); ++at)
-        ok = writeToPort(bytes.subspan(at, 1));
+        ok = writeWithProgress(bytes.subspan(at, 1));
     --m_sending;
     if (m_readPending)
         scheduleRead();

@@ -63,7 +63,8 @@ public:
     /// (its error was shown); bytes after it are not sent.
     bool sendBlock(std::span<const std::uint8_t> bytes);
     bool sendText(std::string_view text);
-    /// SendByte: one byte at once (keys typed into the log).
+    /// SendByte: one byte at once (keys typed into the log, firmware record
+    /// headers); the Progress bar does not move.
     bool sendByte(std::uint8_t b);
 
     // ---- Terminal log ---------------------------------------------------------
@@ -127,6 +128,7 @@ private:
     bool openSerialPort(const std::string& name);
     void showConnectionState();
     bool writeToPort(std::span<const std::uint8_t> bytes);
+    bool writeWithProgress(std::span<const std::uint8_t> bytes);
     void onReadyRead();
     void scheduleRead();
     std::size_t pushReceived(std::span<const std::uint8_t> chunk);

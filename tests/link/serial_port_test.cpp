@@ -113,6 +113,9 @@ TEST_F(FakePort, ABlockGoesOutIn16ByteWritesThenSingleBytesAdvancingTheProgressB
         sizes.push_back(w.size());
     EXPECT_EQ(sizes, (std::vector<std::size_t>{16, 16, 1, 1, 1}));
     EXPECT_EQ(services.progress, 35);
+    ASSERT_TRUE(link.sendByte('k'));
+    EXPECT_EQ(transport.writes.back(), std::vector<std::uint8_t>{'k'});
+    EXPECT_EQ(services.progress, 35) << "a single-byte send is no part of a block";
 }
 
 TEST_F(FakePort, SendingOnAClosedPortShowsTheErrorAndSendsNothing)
