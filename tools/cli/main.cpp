@@ -1,4 +1,5 @@
 #include "command.h"
+#include "link_commands.h"
 
 #include <iostream>
 #include <vector>
@@ -37,6 +38,8 @@ std::vector<Command> allCommands()
 {
     std::vector<Command> commands;
     for (const auto& command : wendax::cli::configCommands())
+        commands.push_back(command);
+    for (const auto& command : wendax::cli::linkCommands())
         commands.push_back(command);
     return commands;
 }
