@@ -12,6 +12,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace wendax {
 namespace {
 
@@ -282,7 +284,9 @@ TEST_F(N5Window, ALoadThatFailsItsCheckChangesNothing)
 
 class N5Defaults : public ::testing::Test {
 protected:
-    std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "n5_defaults";
+    // One folder per test process: CTest runs the tests of this file in parallel.
+    std::filesystem::path folder =
+        std::filesystem::path(::testing::TempDir()) / ("n5_defaults_" + std::to_string(::getpid()));
 
     void SetUp() override
     {

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace wendax::cli {
 namespace {
 
@@ -54,7 +56,8 @@ void write(const fs::path& path, const std::vector<std::uint8_t>& bytes)
 
 class CliConfig : public ::testing::Test {
 protected:
-    fs::path dir = fs::path(::testing::TempDir()) / "cli_config";
+    // One folder per test process: CTest runs the tests of this file in parallel.
+    fs::path dir = fs::path(::testing::TempDir()) / ("cli_config_" + std::to_string(::getpid()));
 
     void SetUp() override
     {
