@@ -37,7 +37,9 @@ bool CodeKeyFilter::refuses(const QEvent* event)
 
 bool CodeKeyFilter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &m_grid && m_model.isCodeColumn(m_grid.currentIndex().column()) && refuses(event))
+    // Key presses first: the grid also sends events while it is being
+    // destroyed, when it is no longer an item view to ask for its column.
+    if (watched == &m_grid && refuses(event) && m_model.isCodeColumn(m_grid.currentIndex().column()))
         return true;
     return QObject::eventFilter(watched, event);
 }
