@@ -23,6 +23,8 @@
 #include <csignal>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <unistd.h>
 
 namespace wendax::cli {
@@ -63,8 +65,19 @@ public:
             m_drawn = true;
         } else if (percent / 10 != m_lastTenth) {
             m_lastTenth = percent / 10;
-            m_out << "Progress: " << percent << "% (" << position << "/" << m_maximum << ")\n" << std::flush;
+            printLine(percent, position);
+            return;
         }
+        m_unprinted = {percent, position};
+    }
+
+    /// The bar as it stands at the end.
+    void finish()
+    {
+        if (!m_terminal && m_unprinted)
+            printLine(m_unprinted->first, m_unprinted->second);
+        m_unprinted.reset();
+        clear();
     }
 
     /// A line of text above the bar.
@@ -82,8 +95,15 @@ public:
     }
 
 private:
+    void printLine(int percent, int position)
+    {
+        m_out << "Progress: " << percent << "% (" << position << "/" << m_maximum << ")\n" << std::flush;
+        m_unprinted.reset();
+    }
+
     std::ostream& m_out;
     bool m_terminal;
+    std::optional<std::pair<int, int>> m_unprinted; ///< percent and position not shown yet
     int m_maximum = 1;
     int m_lastTenth = -1;
     bool m_drawn = false;
@@ -211,12 +231,8 @@ int flash(std::span<const std::string> args, Streams io)
         QObject::connect(&session, &FirmwareSession::logLine, [&](const QString& text) { bar.line(text.toStdString()); });
     QObject::connect(&session, &FirmwareSession::ended, &loop, &QEventLoop::quit);
 
-    const auto start = session.startWithFile(line->file);
-    if (start.status != FirmwareSession::StartStatus::Armed) {
-        if (!start.text.empty())
-            io.err << "wendax-cli flash: " << start.title << ": " << start.text << "\n";
-        return kFailed;
-    }
+    // Taken over before anything is armed: an end request from then on stops
+    // the update cleanly.
     EndSignals endSignals;
     std::string stoppedBy;
     if (endSignals.notifier() != nullptr) {
@@ -234,10 +250,16 @@ int flash(std::span<const std::string> args, Streams io)
         });
         limit.start(std::chrono::seconds(line->timeoutSeconds));
     }
+    const auto start = session.startWithFile(line->file);
+    if (start.status != FirmwareSession::StartStatus::Armed) {
+        if (!start.text.empty())
+            io.err << "wendax-cli flash: " << start.title << ": " << start.text << "\n";
+        return kFailed;
+    }
     if (session.armed())
         loop.exec();
+    bar.finish();
     session.stop();
-    bar.clear();
 
     const FirmwareTransfer& transfer = session.transfer();
     if (!stoppedBy.empty()) {
