@@ -51,6 +51,7 @@ void connectHidToFrame(hid::HidLink& hid, FrameLink& frame);
 /// turn that opens a modal message does not let another turn run inside it.
 ///
 /// GUI thread only: create, call and destroy it on the thread of the frame.
+/// Destroy it before the ConfigTransfer it was given (declare it after).
 class FirmwareSession : public QObject {
     Q_OBJECT
 

@@ -517,6 +517,7 @@ constexpr Command kLinkCommands[] = {
      "                       the line carried them) to FILE when the simulation ends\n"
      "  --silent             never says anything, not even its identification\n"
      "\n"
+     "example, in two terminals (the first prints the port for the second):\n"
      "  wendax-cli simulate --model N5 --bootloader --received got.bin\n"
      "  wendax-cli flash --model N5 --port /dev/pts/N firmware.enc\n",
      simulate},
