@@ -150,6 +150,10 @@ void ConfigTransfer::stepToken(std::uint8_t b)
             act(*action);
             return;
         }
+        if (m_bootloaderWords && m_bootloaderWords(*text)) {
+            token.close();
+            return;
+        }
     }
     token.settle(b, ResponseToken::kWindowLimit);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wendax {
@@ -68,6 +69,11 @@ public:
     void startClockTimer();
     bool clockTimerActive() const;
 
+    /// The bootloader side of ReceiveByte: a completed word that is no
+    /// configuration word goes to `handler`, which returns true when it took
+    /// the word; the token then closes. Empty to stop handing words over.
+    void setBootloaderWords(std::function<bool(std::string_view)> handler) { m_bootloaderWords = std::move(handler); }
+
     /// The CfgOK-seen and write-error flags: set here on the GUI thread,
     /// cleared and read by the worker.
     bool cfgOkSeen() const { return m_cfgOkSeen.load(); }
@@ -98,6 +104,7 @@ private:
     FrameLink& m_frame;
     ImageCodec& m_codec;
     WindowCallbacks m_callbacks;
+    std::function<bool(std::string_view)> m_bootloaderWords;
     const WireFormat& m_format;
 
     std::vector<std::uint8_t> m_received; ///< the receive area, format.readSize() bytes

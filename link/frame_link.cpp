@@ -301,7 +301,7 @@ bool FrameLink::busy() const
 {
     const bool windowTimer =
         m_active != nullptr && (m_active->responseTimeoutActive() || m_active->clockTimerActive());
-    return m_cfgThread != nullptr || m_portClosingTimer->isActive() || m_reception.receiving || windowTimer;
+    return m_cfgThread != nullptr || m_firmwareWorker || m_portClosingTimer->isActive() || m_reception.receiving || windowTimer;
 }
 
 // ---- Configuration worker ---------------------------------------------------------

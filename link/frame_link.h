@@ -112,7 +112,9 @@ public:
     // ---- Configuration worker -------------------------------------------------
     /// Starts CfgThread over `window`; the transfer-thread count becomes 1.
     void startCfgThread(ConfigTransfer& window);
-    int transferThreadCount() const { return m_cfgThread ? 1 : 0; }
+    int transferThreadCount() const { return m_cfgThread || m_firmwareWorker ? 1 : 0; }
+    /// The firmware worker counts as the frame's transfer thread while it runs.
+    void setFirmwareWorkerRunning(bool running) { m_firmwareWorker = running; }
     /// The window the worker runs for, or nullptr.
     ConfigTransfer* cfgThreadWindow() const;
     /// Ends a running worker and waits for it, then does what its end does
@@ -148,6 +150,7 @@ private:
     ImageReception m_reception;
     std::string m_escaped; ///< reused for every chunk
     bool m_firmwareArmed = false;
+    bool m_firmwareWorker = false;
     bool m_receiveInProgress = false;
     bool m_draining = false;
     int m_sending = 0;

@@ -24,4 +24,9 @@ inline constexpr std::string_view kUpdateSuccessfulBox = "Update successful. Res
 inline constexpr std::string_view kUpdatingTimeout = "Updating Timeout";
 inline constexpr std::string_view kFirmwareClosing = "Firmware file is closing";
 
+// Refusals of this program where the bootloader transfer could not work.
+inline constexpr std::string_view kConfigurationRunning =
+    "A configuration transfer is running. Start the firmware update once it has ended.";
+inline constexpr std::string_view kNotAFirmwareFile = " is not a firmware file: ";
+
 } // namespace wendax::msg

@@ -153,8 +153,9 @@ void FirmwareTransfer::serialStep()
 void FirmwareTransfer::hidStep()
 {
     if (m_io.nowMs() - m_notedMs > kHidAckTimeoutMs) {
+        // A plain message, as the worker shows it; not the Abort box of a refusal.
         end(Outcome::Failed);
-        m_io.showError(msg::kUpdatingTimeout);
+        m_io.showInformation(msg::kUpdatingTimeout);
         return;
     }
     if (m_hidStep == HidStep::BootloaderSeen) {

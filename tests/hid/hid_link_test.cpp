@@ -1,3 +1,5 @@
+#include "fake_hid.h"
+
 #include "link/hid/hid_link.h"
 #include "link/hid/hid_reports.h"
 
@@ -6,13 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <mutex>
-
 namespace wendax::hid {
 namespace {
-
-using Report = std::vector<std::uint8_t>;
 
 TEST(HidReports, BlocksAreSplitIntoCountedZeroFilledReports)
 {
@@ -41,69 +38,6 @@ TEST(HidReports, LengthByteIsSigned)
     EXPECT_EQ(inputReportLength(Report{0, 0x80}), -128);
     EXPECT_EQ(inputReportLength(Report{0}), 0);
 }
-
-/// A bootloader on a pretend bus: plugged in or not, with input reports queued.
-struct FakeBus {
-    std::mutex mutex;
-    bool plugged = false;
-    bool failReads = false;
-    std::deque<Report> inbound;
-    std::vector<Report> written;
-};
-
-class FakeDevice final : public HidDevice {
-public:
-    explicit FakeDevice(std::shared_ptr<FakeBus> bus)
-        : m_bus(std::move(bus))
-    {
-    }
-    std::size_t outputReportLength() const override { return 65; }
-    bool writeReport(std::span<const std::uint8_t> report) override
-    {
-        std::lock_guard lock(m_bus->mutex);
-        m_bus->written.emplace_back(report.begin(), report.end());
-        return m_bus->plugged;
-    }
-    int readReport(std::span<std::uint8_t> buffer, int) override
-    {
-        {
-            std::lock_guard lock(m_bus->mutex);
-            if (m_bus->failReads)
-                return -1;
-            if (!m_bus->inbound.empty()) {
-                const Report report = m_bus->inbound.front();
-                m_bus->inbound.pop_front();
-                std::copy(report.begin(), report.end(), buffer.begin());
-                return static_cast<int>(report.size());
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1)); // the device's own wait
-        return 0;
-    }
-
-private:
-    std::shared_ptr<FakeBus> m_bus;
-};
-
-class FakeBackend final : public HidBackend {
-public:
-    explicit FakeBackend(std::shared_ptr<FakeBus> bus)
-        : m_bus(std::move(bus))
-    {
-    }
-    bool present(unsigned short vendor, unsigned short product) override
-    {
-        std::lock_guard lock(m_bus->mutex);
-        return m_bus->plugged && vendor == kVendorId && product == kProductId;
-    }
-    std::unique_ptr<HidDevice> open(unsigned short vendor, unsigned short product) override
-    {
-        return present(vendor, product) ? std::make_unique<FakeDevice>(m_bus) : nullptr;
-    }
-
-private:
-    std::shared_ptr<FakeBus> m_bus;
-};
 
 class HidLinkTest : public ::testing::Test {
 protected:

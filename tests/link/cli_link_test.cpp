@@ -150,4 +150,148 @@ TEST(CliLink, CommandLinesTheLinkCommandsRefuse)
     EXPECT_NE(help.out.find("--ack-parts N"), std::string::npos);
 }
 
+// ---- flash ---------------------------------------------------------------------------
+
+QByteArray threeRecords()
+{
+    QByteArray file;
+    for (int length : {5, 300, 17}) {
+        file.append(static_cast<char>(length >> 8));
+        file.append(static_cast<char>(length & 0xFF));
+        for (int i = 0; i < length; ++i)
+            file.append(static_cast<char>(i * 5 + length));
+    }
+    return file;
+}
+
+QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+TEST(CliFlash, EveryRecordReachesTheSimulatedBootloaderByteForByte)
+{
+    QTemporaryDir dir;
+    const QByteArray firmware = threeRecords();
+    const QString received = dir.filePath("received.bin");
+    SimulatorProcess device({"--model", "N5", "--bootloader", "--received", received, "--quiet"});
+    const CliRun run = runCli({"flash", "--model", "N5", "--port", device.path(), "--timeout", "15",
+                               writeFile(dir, "n5.enc", firmware)});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Every record was acknowledged (3 records).\n");
+    for (const char* line : {"Firmware file has been loaded\nPlease connect and reset your hardware\n",
+                             "Hardware N5 is connected\nBootloader SW:N5_070125\nPlease wait...\n"
+                             "Updating firmware is proceed...\n",
+                             "Progress: 95% (322/338)\n", "Firmware file is closing\n"})
+        EXPECT_NE(run.err.find(line), std::string::npos) << line << " in:\n" << run.err;
+    device.stop();
+    EXPECT_EQ(readFile(received), firmware);
+}
+
+TEST(CliFlash, FailuresExitWith1AndSayWhy)
+{
+    QTemporaryDir dir;
+    const QString good = writeFile(dir, "good.enc", threeRecords());
+    struct Case {
+        const char* name;
+        QStringList simulate;
+        QStringList flash;
+        std::string out;
+        std::string errPart;
+        QByteArray received;
+    };
+    const std::vector<Case> cases = {
+        {"crc_error_at_record_2",
+         {"--model", "RX8", "--bootloader-fail", "crc:2"},
+         {"--model", "RX8", "--timeout", "15", good},
+         "Update failure\n",
+         "Update file is damaged, CRC ERROR...\nUpdate failure\n",
+         threeRecords().left(2 + 5 + 2 + 300)},
+        {"record_past_the_end_refused_before_sending",
+         {"--model", "N5"},
+         {"--model", "N5", "--timeout", "15", writeFile(dir, "short.enc", QByteArray("\x00\x09\x01\x02", 4))},
+         "",
+         "short.enc is not a firmware file: Record 1 at byte 0 needs 9 bytes, but the file ends after 2.",
+         {}},
+        {"silent_bootloader_and_a_timeout",
+         {"--model", "MT43", "--silent"},
+         {"--model", "MT43", "--timeout", "1", good},
+         "",
+         "no end within 1 s; the update was stopped after 0 records",
+         {}},
+    };
+    for (const auto& c : cases) {
+        const QString received = dir.filePath(QString::fromLatin1(c.name) + ".bin");
+        SimulatorProcess device(c.simulate + QStringList{"--bootloader", "--received", received, "--quiet"});
+        const CliRun run = runCli(QStringList{"flash", "--port", device.path()} + c.flash);
+        EXPECT_EQ(run.exitCode, 1) << c.name;
+        EXPECT_EQ(run.out, c.out) << c.name;
+        EXPECT_NE(run.err.find(c.errPart), std::string::npos) << c.name << ":\n" << run.err;
+        device.stop();
+        EXPECT_EQ(readFile(received), c.received) << c.name;
+    }
+}
+
+TEST(CliFlash, AnEndRequestStopsTheUpdateCleanly)
+{
+    QTemporaryDir dir;
+    SimulatorProcess device({"--model", "N5", "--bootloader", "--silent", "--quiet"});
+    QProcess flash;
+    flash.setReadChannel(QProcess::StandardError);
+    flash.start(QStringLiteral(WENDAX_CLI), {"flash", "--model", "N5", "--port", device.path(),
+                                             writeFile(dir, "n5.enc", threeRecords())});
+    QByteArray err;
+    while (!err.contains("Please connect and reset your hardware") && flash.waitForReadyRead(5000))
+        err += flash.readAllStandardError();
+    ASSERT_TRUE(err.contains("Please connect and reset your hardware")) << err.toStdString();
+    flash.terminate();
+    ASSERT_TRUE(flash.waitForFinished(5000));
+    err += flash.readAllStandardError();
+    EXPECT_EQ(flash.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(flash.exitCode(), 1);
+    EXPECT_TRUE(err.contains("Firmware file is closing\n")) << err.toStdString();
+    EXPECT_TRUE(err.contains("interrupted; the update was stopped after 0 records")) << err.toStdString();
+}
+
+TEST(CliFlash, CommandLinesRefused)
+{
+    struct Case {
+        const char* name;
+        QStringList args;
+        int exitCode;
+        std::string errorPart;
+    };
+    const std::vector<Case> cases = {
+        {"serial_model_without_port", {"flash", "--model", "N5", "x.enc"}, 2, "--port is required"},
+        {"n14v2_with_port", {"flash", "--model", "N14v2", "--port", "/dev/null", "x.enc"}, 2, "over USB HID"},
+        {"timeout_zero", {"flash", "--model", "N5", "--port", "/dev/null", "--timeout", "0", "x.enc"}, 2,
+         "--timeout takes"},
+        {"unreadable_file", {"flash", "--model", "PL3", "--port", "/dev/null", "/nonexistent/x.enc"}, 1,
+         "File Error: Can't perform one of the following file operations: Open, Seek, Read, Close."},
+        {"n14v2_bootloader_simulated", {"simulate", "--model", "N14v2", "--bootloader"}, 1, "USB HID device"},
+        {"fail_without_bootloader", {"simulate", "--model", "N5", "--bootloader-fail", "crc:1"}, 2,
+         "need --bootloader"},
+        {"fail_record_0", {"simulate", "--model", "PL3", "--bootloader", "--bootloader-fail", "reset:0"}, 2,
+         "--bootloader-fail takes"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+        EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << c.name << ": " << run.err;
+    }
+    const CliRun help = runCli({"flash", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--timeout SECONDS"), std::string::npos);
+}
+
 } // namespace

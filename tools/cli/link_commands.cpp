@@ -48,8 +48,8 @@ std::optional<ParsedArgs> parseLinkArgs(std::span<const std::string> args, std::
     return parseArgs(spelled, valued, flags, error);
 }
 
-/// The model of --model, PL3 refused: it has no configuration.
-bool modelOption(const ParsedArgs& args, Model& model, std::string& error)
+/// The model of --model, PL3 refused unless `pl3Allowed`: it has no configuration.
+bool modelOption(const ParsedArgs& args, Model& model, std::string& error, bool pl3Allowed = false)
 {
     const auto name = args.option("--model");
     if (!name) {
@@ -61,7 +61,7 @@ bool modelOption(const ParsedArgs& args, Model& model, std::string& error)
         error = "unknown model \"" + *name + "\" (N5, N14 or N9, N14v2, RX8, MT43 or MT5, MT6)";
         return false;
     }
-    if (*parsed == Model::PL3) {
+    if (*parsed == Model::PL3 && !pl3Allowed) {
         error = "PL3 has no configuration to transfer";
         return false;
     }
@@ -341,20 +341,56 @@ std::optional<std::string> simulatorOptions(const ParsedArgs& args, Model model,
     return std::nullopt;
 }
 
+/// --bootloader-fail KIND:K, the answer to record K instead of "ACK".
+std::optional<std::string> bootloaderOptions(const ParsedArgs& args, sim::BootloaderOptions& options)
+{
+    const auto fail = args.option("--bootloader-fail");
+    if (!fail)
+        return std::nullopt;
+    const std::string usage = "--bootloader-fail takes crc:K, unknown:K, reset:K or none:K (K a record from 1)";
+    const auto colon = fail->find(':');
+    if (colon == std::string::npos)
+        return usage;
+    const std::string kind = fail->substr(0, colon);
+    const std::string record = fail->substr(colon + 1);
+    const std::pair<std::string_view, sim::BootAnswer> kinds[] = {{"crc", sim::BootAnswer::CrcError},
+                                                                  {"unknown", sim::BootAnswer::UnknownCommand},
+                                                                  {"reset", sim::BootAnswer::Reset},
+                                                                  {"none", sim::BootAnswer::Silent}};
+    const auto found = std::find_if(std::begin(kinds), std::end(kinds), [&](const auto& k) { return k.first == kind; });
+    const bool digits = !record.empty() && record.size() <= 6 &&
+                        std::all_of(record.begin(), record.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (found == std::end(kinds) || !digits || std::stoi(record) < 1)
+        return usage;
+    options.answerAt = found->second;
+    options.answerRecord = std::stoi(record);
+    return std::nullopt;
+}
+
 int simulate(std::span<const std::string> args, Streams io)
 {
     constexpr std::string_view kValued[] = {"--model", "--config", "--version", "--damage", "--damage-part",
-                                            "--write-answer", "--ack-parts", "--system-time", "--mac"};
-    constexpr std::string_view kFlags[] = {"--silent", "--crc-over-enciphered", "--quiet"};
+                                            "--write-answer", "--ack-parts", "--system-time", "--mac",
+                                            "--bootloader-fail", "--received"};
+    constexpr std::string_view kFlags[] = {"--silent", "--crc-over-enciphered", "--quiet", "--bootloader"};
     std::string error;
     const auto parsed = parseArgs(args, kValued, kFlags, error);
+    const bool bootloader = parsed && parsed->flag("--bootloader");
     Model model{};
-    const bool known = parsed && modelOption(*parsed, model, error);
+    const bool known = parsed && modelOption(*parsed, model, error, bootloader);
     if (known && error.empty() && !parsed->operands.empty())
         error = "simulate takes no operands";
+    if (known && error.empty() && !bootloader &&
+        (parsed->option("--bootloader-fail") || parsed->option("--received")))
+        error = "--bootloader-fail and --received need --bootloader";
     sim::SimulatorOptions options;
     if (known && error.empty()) {
         if (auto failure = simulatorOptions(*parsed, model, options))
+            error = *failure;
+    }
+    if (known && error.empty() && bootloader) {
+        options.bootloader.emplace();
+        if (auto failure = bootloaderOptions(*parsed, *options.bootloader))
             error = *failure;
     }
     if (!error.empty()) {
@@ -381,13 +417,25 @@ int simulate(std::span<const std::string> args, Streams io)
         return kFailed;
     }
     io.out << simulator->path() << std::endl;
-    io.err << "Simulated " << modelName(model) << " device, version " << version << ", on " << simulator->path()
-           << "\nUse it as the serial port of wendax or wendax-cli; Ctrl+C ends the simulation.\n"
-           << std::flush;
+    if (bootloader)
+        io.err << "Simulated " << modelName(model) << " bootloader on " << simulator->path();
+    else
+        io.err << "Simulated " << modelName(model) << " device, version " << version << ", on " << simulator->path();
+    io.err << "\nUse it as the serial port of wendax or wendax-cli; Ctrl+C ends the simulation.\n" << std::flush;
     int signal = 0;
     sigwait(&endSignals, &signal);
     simulator->stop();
     io.err << "Simulation ended.\n";
+    if (const auto received = parsed->option("--received")) {
+        const auto bytes = simulator->bootloaderReceived();
+        if (auto failure = writeFileAtomically(*received, bytes)) {
+            io.err << "wendax-cli simulate: " << *failure << "\n";
+            return kFailed;
+        }
+        if (const auto dropped = simulator->bootloaderDropped())
+            io.err << "wendax-cli simulate: " << dropped << " bytes past the first "
+                   << sim::BootloaderSide::kReceivedLimit << " were not kept\n";
+    }
     return kOk;
 }
 
@@ -421,6 +469,8 @@ constexpr Command kLinkCommands[] = {
     {"simulate", "run a simulated device on a pseudo-terminal",
      "usage: wendax-cli simulate --model MODEL [--config FILE.vcfg] [--version TEXT]\n"
      "                           [fault options] [--quiet]\n"
+     "       wendax-cli simulate --model MODEL --bootloader [--bootloader-fail KIND:K]\n"
+     "                           [--received FILE] [--silent] [--quiet]\n"
      "\n"
      "Opens a pseudo-terminal and plays a MODEL device on it until Ctrl+C: it\n"
      "answers Read Device with its version and configuration, takes Write Device,\n"
@@ -449,7 +499,27 @@ constexpr Command kLinkCommands[] = {
      "  --system-time YY,MM,DD,hh,mm,ss\n"
      "                       the panel clock it reports (default: the local time)\n"
      "  --mac XX:XX:XX:XX:XX:XX\n"
-     "                       N14: also sends this MAC address on Read Device\n",
+     "                       N14: also sends this MAC address on Read Device\n"
+     "\n"
+     "bootloader (every model but N14v2, whose bootloader is a USB device; PL3 too):\n"
+     "  --bootloader         plays the bootloader after a reset instead: once the\n"
+     "                       host opens the port it announces itself with the\n"
+     "                       model's identification word (again every second\n"
+     "                       until answered), takes 'A', answers \"BOOT\", then\n"
+     "                       takes records (two length bytes, high byte first,\n"
+     "                       then the bytes) and answers each with \"ACK\"\n"
+     "  --bootloader-fail KIND:K\n"
+     "                       answers record K otherwise and then stops:\n"
+     "                       crc (\"CRCERROR\"), unknown (\"UNKNOWNCOMMAND\"),\n"
+     "                       reset (\"RESET\", as PL3 does after its last record)\n"
+     "                       or none (no answer)\n"
+     "  --received FILE      writes every byte received after 'A' (the records as\n"
+     "                       the line carried them) to FILE when the simulation ends\n"
+     "  --silent             never says anything, not even its identification\n"
+     "\n"
+     "example, in two terminals (the first prints the port for the second):\n"
+     "  wendax-cli simulate --model N5 --bootloader --received got.bin\n"
+     "  wendax-cli flash --model N5 --port /dev/pts/N firmware.enc\n",
      simulate},
 };
 

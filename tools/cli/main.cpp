@@ -1,4 +1,5 @@
 #include "command.h"
+#include "firmware_commands.h"
 #include "link_commands.h"
 
 #include <iostream>
@@ -40,6 +41,8 @@ std::vector<Command> allCommands()
     for (const auto& command : wendax::cli::configCommands())
         commands.push_back(command);
     for (const auto& command : wendax::cli::linkCommands())
+        commands.push_back(command);
+    for (const auto& command : wendax::cli::firmwareCommands())
         commands.push_back(command);
     return commands;
 }

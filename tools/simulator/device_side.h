@@ -1,4 +1,6 @@
 #pragma once
+#include "bootloader_side.h"
+
 #include "core/model_keys.h"
 
 #include <array>
@@ -46,6 +48,8 @@ struct SimulatorOptions {
     std::optional<std::array<std::uint8_t, 6>> systemTime;
     /// N14: sends "MACSEND" and these bytes after its version line.
     std::optional<std::array<std::uint8_t, 6>> macAddress;
+    /// Plays the model's bootloader instead of its configuration.
+    std::optional<BootloaderOptions> bootloader;
 };
 
 /// A fresh plain image of `model`: a built model's fresh window encoded,

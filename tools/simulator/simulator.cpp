@@ -1,5 +1,6 @@
 #include "simulator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -23,9 +24,13 @@ std::string systemError(std::string_view what)
 } // namespace
 
 Simulator::Simulator(SimulatorOptions options, EventHandler onEvent)
-    : m_device(std::move(options))
+    : m_device(options)
     , m_onEvent(std::move(onEvent))
 {
+    if (options.bootloader && !options.silent)
+        m_bootloader.emplace(options.model, *options.bootloader);
+    else if (options.bootloader)
+        m_silentBootloader = true;
 }
 
 Simulator::~Simulator()
@@ -82,10 +87,11 @@ void Simulator::stop()
 void Simulator::run()
 {
     for (;;) {
-        pollfd fds[2] = {{m_hostAbsent ? -1 : m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        const bool watched = !m_hostAbsent;
+        pollfd fds[2] = {{watched ? m_master : -1, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
         if (!m_output.empty())
             fds[0].events |= POLLOUT;
-        const int ready = poll(fds, 2, m_hostAbsent ? kHostAbsentPollMs : -1);
+        const int ready = poll(fds, 2, pollTimeout());
         if (ready < 0 && errno != EINTR)
             return;
         if (fds[1].revents != 0)
@@ -97,7 +103,59 @@ void Simulator::run()
             m_hostAbsent = true;
         if ((fds[0].revents & POLLOUT) != 0)
             flushOutput();
+        if (m_bootloader)
+            followAnnouncement(watched);
     }
+}
+
+int Simulator::pollTimeout() const
+{
+    if (m_hostAbsent)
+        return kHostAbsentPollMs;
+    // A bootloader that has not been answered yet looks for the host and
+    // keeps announcing itself.
+    if (!m_bootloader || !m_bootloader->awaitingAnswer())
+        return -1;
+    if (!m_announceAt)
+        return kHostAbsentPollMs;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*m_announceAt - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, kHostAbsentPollMs));
+}
+
+// The device resets once the host has opened the line: after the reset
+// delay it announces itself, and again at every repeat until the host
+// answers. A host that closes the line ends the announcements.
+void Simulator::followAnnouncement(bool watched)
+{
+    if (!watched)
+        return;
+    if (m_hostAbsent) {
+        m_announceAt.reset();
+        return;
+    }
+    std::vector<std::string> events;
+    {
+        const std::scoped_lock lock(m_mutex);
+        if (!m_bootloader->awaitingAnswer())
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        const BootloaderOptions& options = m_bootloader->options();
+        if (!m_announceAt) {
+            m_announceAt = now + options.announceDelay;
+            return;
+        }
+        if (now < *m_announceAt)
+            return;
+        m_announceAt = now + options.announceRepeat;
+        const auto word = m_bootloader->announce();
+        m_output.insert(m_output.end(), word.begin(), word.end());
+        events = m_bootloader->takeEvents();
+    }
+    if (m_onEvent) {
+        for (const auto& line : events)
+            m_onEvent(line);
+    }
+    flushOutput();
 }
 
 void Simulator::handleInput()
@@ -112,10 +170,13 @@ void Simulator::handleInput()
         }
         return;
     }
+    const auto bytes = std::span(buffer, static_cast<std::size_t>(got));
     std::vector<std::string> events;
-    {
+    if (m_bootloader) {
+        handleBootloaderInput(bytes, events);
+    } else if (!m_silentBootloader) {
         const std::scoped_lock lock(m_mutex);
-        const auto answer = m_device.feed(std::span(buffer, static_cast<std::size_t>(got)));
+        const auto answer = m_device.feed(bytes);
         m_output.insert(m_output.end(), answer.begin(), answer.end());
         events = m_device.takeEvents();
     }
@@ -124,6 +185,24 @@ void Simulator::handleInput()
             m_onEvent(line);
     }
     flushOutput();
+    if (m_bootloader) {
+        const std::scoped_lock lock(m_mutex);
+        const auto answered = m_bootloader->answersGiven();
+        if (answered > m_timings.answersWritten.size())
+            m_timings.answersWritten.resize(answered, std::chrono::steady_clock::now());
+    }
+}
+
+void Simulator::handleBootloaderInput(std::span<const std::uint8_t> bytes, std::vector<std::string>& events)
+{
+    const auto readAt = std::chrono::steady_clock::now();
+    const std::scoped_lock lock(m_mutex);
+    const auto answer = m_bootloader->feed(bytes);
+    m_output.insert(m_output.end(), answer.begin(), answer.end());
+    events = m_bootloader->takeEvents();
+    const auto started = m_bootloader->recordsStarted();
+    if (started > m_timings.recordStarts.size())
+        m_timings.recordStarts.resize(started, readAt);
 }
 
 void Simulator::flushOutput()
@@ -157,10 +236,39 @@ std::optional<std::array<std::uint8_t, 6>> Simulator::lastSetTime() const
     return m_device.lastSetTime();
 }
 
+std::vector<std::uint8_t> Simulator::bootloaderReceived() const
+{
+    const std::scoped_lock lock(m_mutex);
+    return m_bootloader ? m_bootloader->received() : std::vector<std::uint8_t>{};
+}
+
+std::size_t Simulator::bootloaderDropped() const
+{
+    const std::scoped_lock lock(m_mutex);
+    return m_bootloader ? m_bootloader->droppedBytes() : 0;
+}
+
+int Simulator::announcements() const
+{
+    const std::scoped_lock lock(m_mutex);
+    return m_bootloader ? m_bootloader->announcements() : 0;
+}
+
+Simulator::BootTimings Simulator::bootTimings() const
+{
+    const std::scoped_lock lock(m_mutex);
+    return m_timings;
+}
+
 std::unique_ptr<Simulator> startSimulator(SimulatorOptions options, Simulator::EventHandler onEvent,
                                           std::string& error)
 {
-    if (imageSizeOf(options.model) == 0) {
+    if (options.bootloader && !bootloaderWord(options.model)) {
+        error = std::string(modelName(options.model)) +
+                "'s bootloader is a USB HID device; the simulator plays serial bootloaders only";
+        return nullptr;
+    }
+    if (!options.bootloader && imageSizeOf(options.model) == 0) {
         error = std::string(modelName(options.model)) + " has no configuration image to simulate";
         return nullptr;
     }

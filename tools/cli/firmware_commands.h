@@ -1,0 +1,9 @@
+#pragma once
+#include "command.h"
+
+namespace wendax::cli {
+
+/// flash.
+std::span<const Command> firmwareCommands();
+
+} // namespace wendax::cli
