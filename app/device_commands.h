@@ -16,6 +16,10 @@ public:
     virtual void writeDevice(DeviceWindow& window) = 0;
     virtual void startFirmwareUpdate(DeviceWindow& window) = 0;
     virtual void printReport(DeviceWindow& window) = 0;
+    /// False keeps Update, or the report button, disabled: the commands are
+    /// routed but what they start is not there.
+    virtual bool canUpdateFirmware() const { return true; }
+    virtual bool canPrintReport() const { return true; }
     /// Applies the "COM enable" tick: opens or closes the chosen port.
     virtual void applyComEnable(bool enabled) = 0;
     virtual bool portOpen() const = 0;

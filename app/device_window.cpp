@@ -20,7 +20,6 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
@@ -43,8 +42,7 @@ void setComponent(QObject* object, const QString& name, const char* vclClass)
     object->setProperty("vclClass", QString::fromLatin1(vclClass));
 }
 
-DeviceWindow::DeviceWindow(const ModelDefinition& definition, FrameServices& services,
-                           std::chrono::milliseconds responseTimeout, QWidget* parent)
+DeviceWindow::DeviceWindow(const ModelDefinition& definition, FrameServices& services, QWidget* parent)
     : QWidget(parent)
     , m_form(definition)
     , m_services(services)
@@ -80,10 +78,8 @@ DeviceWindow::DeviceWindow(const ModelDefinition& definition, FrameServices& ser
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pageControl);
 
-    m_responseTimeout = new QTimer(this);
-    setComponent(m_responseTimeout, QStringLiteral("Timer1"), "TTimer");
-    m_responseTimeout->setInterval(responseTimeout);
-    connect(m_responseTimeout, &QTimer::timeout, this, &DeviceWindow::responseTimedOut);
+    if (FrameLink* link = m_services.frameLink())
+        m_transfer = std::make_unique<ConfigTransfer>(*link, m_codec);
 
     m_form.form().onControlChanged = [this](const Control& control) { syncWidget(control); };
 }
@@ -316,27 +312,12 @@ bool DeviceWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void DeviceWindow::startResponseTimeout()
-{
-    m_responseTimeout->start();
-}
-
-void DeviceWindow::stopResponseTimeout()
-{
-    m_responseTimeout->stop();
-}
-
-void DeviceWindow::responseTimedOut()
-{
-    m_responseTimeout->stop();
-    m_services.setComEnable(false);
-    m_services.dialogs().error(msg::kDeviceNotResponding, true);
-    m_services.closeProgress();
-}
-
 void DeviceWindow::closeEvent(QCloseEvent* event)
 {
-    m_responseTimeout->stop();
+    // A closed window waits for no answer: its timeout would report a
+    // silent device after the user has moved on.
+    if (m_transfer)
+        m_transfer->stopResponseTimeout();
     m_form.markClosed();
     QWidget::closeEvent(event);
     emit closed();

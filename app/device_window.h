@@ -3,11 +3,13 @@
 #include "grid_cells.h"
 
 #include "devices/common/device_form.h"
+#include "link/config_transfer.h"
+#include "link/image_codec.h"
 
 #include <QHash>
 #include <QWidget>
 
-#include <chrono>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -19,7 +21,6 @@ class QProgressBar;
 class QStackedWidget;
 class QTabWidget;
 class QTableView;
-class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -32,8 +33,9 @@ class FrameServices;
 void setComponent(QObject* object, const QString& name, const char* vclClass);
 
 /// The widget half of every device window: the configuration tab with its
-/// page tree and pages, the hidden "Firmware" tab, the ResponseTimeout, and
-/// widgets bound two ways to the window's DeviceForm. A model's window adds
+/// page tree and pages, the hidden "Firmware" tab, widgets bound two ways to
+/// the window's DeviceForm, and the window's configuration transfer on the
+/// frame's link (its ResponseTimeout included). A model's window adds
 /// its pages and controls with the helpers below, in the order its components
 /// are listed, then calls finishCreation().
 class DeviceWindow : public QWidget {
@@ -57,9 +59,9 @@ public:
     /// applied, so that a translated text never overwrites a loaded setting.
     void initialise();
 
-    void startResponseTimeout();
-    void stopResponseTimeout();
-    QTimer* responseTimeout() const { return m_responseTimeout; }
+    /// The window's side of Read Device and Write Device; nullptr when the
+    /// frame has no link.
+    ConfigTransfer* configTransfer() const { return m_transfer.get(); }
 
     QTabWidget* pageControl() const { return m_pageControl; }
     QTreeWidget* treeView() const { return m_tree; }
@@ -77,8 +79,7 @@ signals:
     void closed();
 
 protected:
-    DeviceWindow(const ModelDefinition& definition, FrameServices& services, std::chrono::milliseconds responseTimeout,
-                 QWidget* parent);
+    DeviceWindow(const ModelDefinition& definition, FrameServices& services, QWidget* parent);
 
     // --- building, in component order ----------------------------------------
     QTreeWidgetItem* addTreeNode(QTreeWidgetItem* parent, const QString& caption, int pageIndex);
@@ -110,17 +111,18 @@ protected:
 private:
     void bind(QWidget* widget, const Control& control);
     void syncWidget(const Control& control);
-    void responseTimedOut();
     void showPage(int index);
 
     DeviceForm m_form;
     FrameServices& m_services;
+    DeviceFormCodec m_codec{m_form};
+    /// Declared after the form and its codec: it goes before them.
+    std::unique_ptr<ConfigTransfer> m_transfer;
     QTabWidget* m_pageControl = nullptr;
     QWidget* m_configSheet = nullptr;
     QTreeWidget* m_tree = nullptr;
     QStackedWidget* m_pageHost = nullptr;
     QProgressBar* m_firmwareProgress = nullptr;
-    QTimer* m_responseTimeout = nullptr;
     QHash<int, QGroupBox*> m_pages;
     QHash<QString, QWidget*> m_bound;
     QHash<QTableView*, BooleanCellOverlay*> m_overlays;

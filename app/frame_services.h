@@ -1,6 +1,10 @@
 #pragma once
 #include <QString>
 
+namespace wendax {
+class FrameLink;
+}
+
 namespace wendax::gui {
 
 class ProgramFolders;
@@ -23,6 +27,9 @@ public:
     virtual void setComEnable(bool enabled) = 0;
     virtual void showProgress() = 0;
     virtual void closeProgress() = 0;
+    /// The device link the windows' configuration transfers run on; nullptr
+    /// where there is none (a window or frame looked at on its own).
+    virtual FrameLink* frameLink() = 0;
 };
 
 } // namespace wendax::gui

@@ -11,6 +11,8 @@
 #include "tool_icons.h"
 #include "user_dialogs.h"
 
+#include "link/messages.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
@@ -27,7 +29,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -37,11 +38,8 @@
 namespace wendax::gui {
 namespace {
 
-using namespace std::chrono_literals;
-
 constexpr QSize kFrameSize(800, 600);
 constexpr int kLogHeight = 111;
-constexpr auto kPortClosingInterval = 100ms;
 
 struct PanelSpec {
     int width;
@@ -81,13 +79,9 @@ TMainForm::TMainForm(FrameDependencies dependencies, QWidget* parent)
     createCentralArea();
     createStatusBar();
 
-    m_timer1 = new QTimer(this);
-    setComponent(m_timer1, QStringLiteral("Timer1"), "TTimer");
-    m_timer1->setInterval(kPortClosingInterval);
-    connect(m_timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
-
     // Frame creation, then the forms created after it, in the program's order.
-    setStatusText(ConnectionPanel, msg::kDisconnected);
+    setStatusText(ConnectionPanel, QString::fromLatin1(wendax::msg::kDisconnected.data(),
+                                                       static_cast<qsizetype>(wendax::msg::kDisconnected.size())));
     m_currentFileName = msg::kNoFileName;
     if (m_deps.applyLanguage)
         m_deps.applyLanguage(*this, QStringLiteral("Main.lng"));
@@ -110,14 +104,27 @@ TMainForm::TMainForm(FrameDependencies dependencies, QWidget* parent)
     });
     m_progress = new TForm1(this);
 
+    // The link reports to the dialogs above, so it comes after them; its HID
+    // layer starts here and lives as long as the frame.
+    if (m_commands == nullptr && m_deps.link) {
+        m_ownLink = std::make_unique<FrameLinkCommands>(*this, m_settings, std::move(*m_deps.link));
+        m_deps.link.reset();
+        m_commands = m_ownLink.get();
+    }
+    enableLinkActions(true);
+
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
 TMainForm::~TMainForm()
 {
-    // Device windows call back into the frame while they close.
+    // Device windows call back into the frame while they close, and their
+    // transfers leave the link as they go: both before the link does.
     closeDeviceWindows();
+    if (m_mdi != nullptr)
+        qDeleteAll(m_mdi->subWindowList());
+    m_ownLink.reset();
 }
 
 QAction* TMainForm::makeAction(const QString& name, const char* vclClass, const QString& caption, const QString& hint)
@@ -199,9 +206,6 @@ void TMainForm::createMenus()
 
     QMenu* help = submenu("Help1", msg::kHelpMenu, msg::kHelpMenuHint);
     item(help, "About1", msg::kAbout, msg::kAboutHint, &TMainForm::HelpAbout1Execute);
-
-    for (QAction* action : m_linkActions)
-        action->setEnabled(m_commands != nullptr);
 }
 
 void TMainForm::createToolBar()
@@ -244,6 +248,7 @@ void TMainForm::createCentralArea()
     m_log->setFixedHeight(kLogHeight);
     m_log->setContextMenuPolicy(Qt::CustomContextMenu);
     m_log->installEventFilter(this);
+    m_logView = std::make_unique<TerminalLogView>(*m_log);
 
     auto* popup = new QMenu(m_log);
     setComponent(popup, QStringLiteral("PopupMenu1"), "TPopupMenu");
@@ -308,7 +313,10 @@ void TMainForm::RichEdit1KeyPress(char byte)
 
 void TMainForm::logLine(const QString& line)
 {
-    m_log->appendPlainText(line);
+    if (FrameLink* link = frameLink())
+        link->addLogLine(line.toStdString());
+    else
+        m_logView->apply({false, 0, 0, line.toStdString() + "\r\n"});
 }
 
 void TMainForm::markNoFile()
@@ -334,19 +342,47 @@ void TMainForm::closeProgress()
     m_progress->hide();
 }
 
-void TMainForm::enableTimer1()
+FrameLink* TMainForm::frameLink()
 {
-    m_timer1->start();
+    return m_ownLink ? &m_ownLink->link() : nullptr;
+}
+
+void TMainForm::enableLinkActions(bool enabled)
+{
+    for (QAction* action : m_linkActions) {
+        bool available = m_commands != nullptr;
+        if (available && action->objectName() == QLatin1String("Update1"))
+            available = m_commands->canUpdateFirmware();
+        if (available && action->objectName() == QLatin1String("Report1"))
+            available = m_commands->canPrintReport();
+        action->setEnabled(enabled && available);
+    }
+}
+
+void TMainForm::setTransferCommandsEnabled(bool enabled)
+{
+    const bool available = m_commands != nullptr;
+    for (const char* name : {"ReadDevice1", "WriteDevice1", "ReceiveConfig1", "SendConfig1"})
+        findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly)->setEnabled(enabled && available);
+    findChild<QAction*>(QStringLiteral("Update1"), Qt::FindDirectChildrenOnly)
+        ->setEnabled(enabled && available && m_commands->canUpdateFirmware());
 }
 
 void TMainForm::setStatusText(StatusPanel panel, const QString& text)
 {
-    m_panels[panel]->setText(text);
+    // The port panel is as wide as a short port name ("COM3"): a device path
+    // shows its end and carries the whole in its tool tip.
+    QLabel* label = m_panels[panel];
+    m_panelTexts[panel] = text;
+    const QString shown =
+        panel == PortPanel ? label->fontMetrics().elidedText(text, Qt::ElideLeft, label->contentsRect().width()) : text;
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
 }
 
 QString TMainForm::statusText(StatusPanel panel) const
 {
-    return m_panels[panel]->text();
+    return m_panelTexts[panel];
 }
 
 void TMainForm::setLanguages(QStringList names, QString active)
@@ -473,15 +509,12 @@ void TMainForm::Setup1Click()
 
 // --- device commands ------------------------------------------------------------
 
+// Whether the read arms the window's ResponseTimeout is the link's to decide
+// (the model's wire format); the routing table agrees with it.
 void TMainForm::ReadDevice1Click()
 {
-    if (m_commands == nullptr)
-        return;
-    DeviceWindow* window = activeDeviceWindow();
-    m_commands->readDevice(window);
-    const CommandRoute* route = window ? routeFor(window->className().toStdString()) : nullptr;
-    if (route != nullptr && route->readArmsTimeout && activeDeviceWindow() == window)
-        window->startResponseTimeout();
+    if (m_commands != nullptr)
+        m_commands->readDevice(activeDeviceWindow());
 }
 
 void TMainForm::ToolButton13Click()
@@ -520,15 +553,13 @@ void TMainForm::ToolButton11Click()
 
 void TMainForm::Clear1Click()
 {
-    m_log->clear();
-}
-
-void TMainForm::Timer1Timer()
-{
-    if (m_commands != nullptr && m_commands->receiveInProgress())
-        return; // a later tick closes the port
-    m_timer1->stop();
-    setComEnable(false);
+    if (FrameLink* link = frameLink()) {
+        link->clearLog();
+        return;
+    }
+    LogChange cleared;
+    cleared.cleared = true;
+    m_logView->apply(cleared);
 }
 
 // --- device windows ------------------------------------------------------------
@@ -559,6 +590,8 @@ DeviceWindow* TMainForm::openDeviceWindow(Model model)
     if (entry->languageFile != nullptr && m_deps.applyLanguage)
         m_deps.applyLanguage(*window, QString::fromLatin1(entry->languageFile));
     window->initialise();
+    if (FrameLink* link = frameLink())
+        link->setActiveWindow(window->configTransfer());
     m_subWindow->showMaximized();
     m_mdi->setActiveSubWindow(m_subWindow);
     return window;
@@ -575,8 +608,13 @@ void TMainForm::closeDeviceWindows()
 
 void TMainForm::deviceWindowClosed()
 {
-    if (sender() == m_window)
+    if (sender() == m_window) {
         m_window = nullptr;
+        // Received bytes go to the frame's token accumulator until another
+        // window opens.
+        if (FrameLink* link = frameLink())
+            link->setActiveWindow(nullptr);
+    }
     resetDeviceItems();
 }
 

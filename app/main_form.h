@@ -1,6 +1,8 @@
 #pragma once
+#include "frame_link_commands.h"
 #include "frame_services.h"
 #include "program_folders.h"
+#include "terminal_log_view.h"
 
 #include "core/config_file.h"
 
@@ -9,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -17,7 +20,6 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
-class QTimer;
 
 namespace wendax::gui {
 
@@ -36,9 +38,12 @@ struct FrameDependencies {
     ProgramFolders folders;
     /// nullptr: Qt dialogs owned by the frame.
     UserDialogs* dialogs = nullptr;
-    /// nullptr: the device commands (Read, Write, Update, connect, disconnect,
-    /// report) stay disabled.
+    /// Carries out the device commands (Read, Write, Update, connect,
+    /// disconnect, report). nullptr: the frame's own link when `link` is set,
+    /// else the commands stay disabled.
     DeviceCommands* commands = nullptr;
+    /// Builds the frame's own link (the program; tests over a pseudo-terminal).
+    std::optional<LinkOptions> link;
     /// The Settings dialog's port list; empty: the system's serial ports.
     std::function<QStringList()> listPorts;
     /// Applies a language file ("Main.lng", "N5.lng") to a window.
@@ -65,8 +70,7 @@ public:
     void setComEnable(bool enabled) override;
     void showProgress() override;
     void closeProgress() override;
-    /// Starts the port-closing timer (after a completed transfer).
-    void enableTimer1();
+    FrameLink* frameLink() override;
     void setStatusText(StatusPanel panel, const QString& text);
     QString statusText(StatusPanel panel) const;
 
@@ -76,10 +80,13 @@ public:
     QString currentFileName() const { return m_currentFileName; }
     ConfigFileBuffer& files() { return m_files; }
     QPlainTextEdit* terminalLog() const { return m_log; }
+    TerminalLogView& logView() { return *m_logView; }
     TForm2* settingsDialog() const { return m_settingsDialog; }
     TForm1* progressWindow() const { return m_progress; }
     TAboutBox* aboutBox() const { return m_about; }
-    QTimer* timer1() const { return m_timer1; }
+    /// "Update", "Read Device", "Write Device" and the "receive config" and
+    /// "send config" buttons, while a configuration worker runs.
+    void setTransferCommandsEnabled(bool enabled);
 
     /// The language names of "Main.lng" and the active one, kept for the
     /// Settings dialog's language list.
@@ -102,7 +109,6 @@ public:
     void ToolButton10Click(); ///< connect
     void ToolButton11Click(); ///< disconnect
     void Clear1Click();
-    void Timer1Timer();
     /// A Devices menu item: closes the open window and opens the model's.
     DeviceWindow* openDeviceWindow(Model model);
 
@@ -128,6 +134,7 @@ private:
     void deviceWindowClosed();
     void resetDeviceItems();
     void RichEdit1KeyPress(char byte);
+    void enableLinkActions(bool enabled);
 
     FrameDependencies m_deps;
     ProgramFolders m_folders;
@@ -143,8 +150,9 @@ private:
 
     QMdiArea* m_mdi = nullptr;
     QPlainTextEdit* m_log = nullptr;
+    std::unique_ptr<TerminalLogView> m_logView;
     QLabel* m_panels[4] = {};
-    QTimer* m_timer1 = nullptr;
+    QString m_panelTexts[4];
     QPointer<DeviceWindow> m_window;
     QPointer<QMdiSubWindow> m_subWindow;
     std::vector<std::pair<const DeviceMenuEntry*, QAction*>> m_deviceItems;
@@ -154,6 +162,9 @@ private:
     TAboutBox* m_about = nullptr;
     TForm2* m_settingsDialog = nullptr;
     TForm1* m_progress = nullptr;
+
+    /// Made last and destroyed first: it reports to the widgets above.
+    std::unique_ptr<FrameLinkCommands> m_ownLink;
 };
 
 } // namespace wendax::gui

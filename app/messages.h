@@ -7,8 +7,6 @@ namespace wendax::gui::msg {
 
 // --- frame -------------------------------------------------------------------
 inline const QString kFrameCaption = QStringLiteral("Wendax");
-inline const QString kDisconnected = QStringLiteral("Disconnected");
-inline const QString kConnected = QStringLiteral("Connected");
 
 inline const QString kFileMenu = QStringLiteral("&File");
 inline const QString kFileMenuHint = QStringLiteral("File related commands");
@@ -84,9 +82,14 @@ inline const QString kLanguageLabel = QStringLiteral("Language:");
 inline const QString kComEnable = QStringLiteral("COM enable");
 inline const QString kPortClosedSuffix = QStringLiteral(" is closed");
 
+// --- the simulated device of "--simulate" --------------------------------------
+inline QString simulatorStarted(const QString& model, const QString& path)
+{
+    return QStringLiteral("Simulated %1 device on %2 (the port for this run)").arg(model, path);
+}
+
 // --- device windows ----------------------------------------------------------
 inline const QString kFirmwareTab = QStringLiteral("Firmware");
 inline const QString kUpdatingProgress = QStringLiteral("Updating progress");
-inline const QString kDeviceNotResponding = QStringLiteral("Device Not Responding");
 
 } // namespace wendax::gui::msg

@@ -80,6 +80,10 @@ TForm2::TForm2(SettingsStore& settings, Hooks hooks, QWidget* parent)
     const int stored = m_settings.ReadSetting(SettingsStore::kComIndex).toInt(&isNumber);
     // A malformed or out-of-range position selects nothing.
     m_ports->setCurrentIndex(isNumber && stored >= 0 && stored < m_ports->count() ? stored : -1);
+    // A typed port (a pseudo-terminal) has no position; without its text here
+    // the next OK would store an empty port name.
+    if (m_ports->currentIndex() < 0)
+        m_ports->setEditText(m_settings.ReadSetting(SettingsStore::kCom));
 }
 
 bool TForm2::comEnabled() const

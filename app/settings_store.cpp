@@ -42,6 +42,8 @@ QString SettingsStore::key(const QString& name) const
 
 QString SettingsStore::ReadSetting(const QString& name)
 {
+    if (const auto held = m_held.constFind(name); held != m_held.cend())
+        return *held;
     const QString text = m_user->value(key(name)).toString();
     if (!text.isEmpty() || !m_machine)
         return text;
@@ -52,8 +54,17 @@ QString SettingsStore::ReadSetting(const QString& name)
 
 void SettingsStore::WriteSetting(const QString& name, const QString& text)
 {
+    if (const auto held = m_held.find(name); held != m_held.end()) {
+        *held = text;
+        return;
+    }
     m_user->setValue(key(name), text);
     m_user->sync();
+}
+
+void SettingsStore::holdForThisRun(const QString& name, const QString& text)
+{
+    m_held.insert(name, text);
 }
 
 } // namespace wendax::gui

@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -35,12 +36,18 @@ public:
     /// be written leaves nothing a user could do about it.
     void WriteSetting(const QString& name, const QString& text);
 
+    /// Makes `name` read as `text` for the rest of the run without storing
+    /// it; writes of `name` then change only that value (a simulated device
+    /// must not replace the user's port for later runs).
+    void holdForThisRun(const QString& name, const QString& text);
+
 private:
     QString key(const QString& name) const;
 
     std::unique_ptr<QSettings> m_user;
     std::unique_ptr<QSettings> m_machine;
     QString m_group;
+    QHash<QString, QString> m_held;
 };
 
 } // namespace wendax::gui

@@ -19,9 +19,6 @@
 namespace wendax::gui {
 namespace {
 
-using namespace std::chrono_literals;
-
-constexpr auto kResponseTimeout = 3000ms;
 constexpr int kBooleanColumnWidth = 130; // room for "Restore Disable" on the check box
 
 enum Page { MainWindow = 1, Ethernet = 2, Outputs = 3, Inputs = 4, StatusEvents = 5 };
@@ -41,7 +38,7 @@ QWidget* row(QWidget* parent, std::initializer_list<QWidget*> widgets)
 } // namespace
 
 TN5_cfg::TN5_cfg(FrameServices& services, QWidget* parent)
-    : DeviceWindow(n5Definition(), services, kResponseTimeout, parent)
+    : DeviceWindow(n5Definition(), services, parent)
 {
     QTreeWidgetItem* root = addTreeNode(nullptr, QStringLiteral("Main window"), MainWindow);
     addTreeNode(root, QStringLiteral("Ethernet TCP/IP options"), Ethernet);

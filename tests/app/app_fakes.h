@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ public:
     QStringList questions;
     QStringList informations;
     QStringList errors;
+    std::vector<bool> abortButtons; ///< per error: Abort instead of OK
+    /// Runs inside inform() and error(), as a modal box runs the event loop.
+    std::function<void(const QString&)> whileShowing;
 
     QString openFileName(const FileChoice& choice) override
     {
@@ -47,8 +51,20 @@ public:
         answers.pop_front();
         return answer;
     }
-    void inform(const QString& text) override { informations << text; }
-    void error(const QString& text, bool) override { errors << text; }
+    void inform(const QString& text) override
+    {
+        informations << text;
+        if (whileShowing)
+            whileShowing(text);
+    }
+    void error(const QString& text, bool abortButton) override
+    {
+        errors << text;
+        abortButtons.push_back(abortButton);
+        if (whileShowing)
+            whileShowing(text);
+    }
+
 
 private:
     static QString take(std::deque<QString>& names)

@@ -16,7 +16,6 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -141,7 +140,6 @@ TEST_F(Frame, CommandsReachTheN5WindowAsItsClassRoutes)
     ASSERT_NE(n5, nullptr);
     EXPECT_EQ(frame->activeDeviceWindow(), n5);
     action("ReadDevice1")->trigger();
-    EXPECT_FALSE(n5->responseTimeout()->isActive()); // N5's read does not arm it
     action("WriteDevice1")->trigger();
     action("Update1")->trigger();
     action("Report1")->trigger(); // reports are MT43's alone
@@ -338,20 +336,6 @@ TEST_F(Frame, TypedLogKeysGoToThePortAndClearEmptiesTheLog)
     EXPECT_EQ(frame->terminalLog()->toPlainText(), "COM3 is closed");
     action("Clear1")->trigger();
     EXPECT_TRUE(frame->terminalLog()->toPlainText().isEmpty());
-}
-
-TEST_F(Frame, PortClosingTimerWaitsForAReceiveInProgress)
-{
-    frame->enableTimer1();
-    commands.receiving = true;
-    frame->Timer1Timer();
-    EXPECT_TRUE(frame->timer1()->isActive());
-    EXPECT_TRUE(commands.calls.empty());
-    commands.receiving = false;
-    frame->Timer1Timer();
-    EXPECT_FALSE(frame->timer1()->isActive());
-    ASSERT_EQ(commands.calls.size(), 1u);
-    EXPECT_EQ(commands.calls[0].command, "port off");
 }
 
 TEST_F(Frame, HintsShowInTheFirstStatusPanel)

@@ -4,6 +4,8 @@
 #include "app/program_folders.h"
 #include "devices/N5/n5_layout.h"
 #include "devices/N5/n5_window.h"
+#include "link/frame_link.h"
+#include "link/serial_transport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,7 +17,6 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -26,7 +27,25 @@ using namespace wendax::gui::testing;
 
 namespace {
 
-class RecordingServices final : public FrameServices {
+/// What the link reports, recorded as a frame would show it.
+class RecordingServices;
+class LinkRecorder final : public wendax::FrameServices {
+public:
+    explicit LinkRecorder(RecordingServices& owner) : m_owner(owner) {}
+    void storeComEnable(bool on) override;
+    void setStatusPanel(int, std::string_view) override {}
+    void logChanged(const LogChange&) override {}
+    void showProgress(int) override {}
+    void advanceProgress(int) override {}
+    void closeProgress() override;
+    void setTransferCommandsEnabled(bool) override {}
+    void showMessage(const UserMessage& message) override;
+
+private:
+    RecordingServices& m_owner;
+};
+
+class RecordingServices final : public gui::FrameServices {
 public:
     explicit RecordingServices(ProgramFolders folders) : m_folders(std::move(folders)) {}
     UserDialogs& dialogs() override { return scripted; }
@@ -36,6 +55,7 @@ public:
     void setComEnable(bool enabled) override { comEnable.push_back(enabled); }
     void showProgress() override {}
     void closeProgress() override { ++progressClosed; }
+    FrameLink* frameLink() override { return &m_link; }
 
     ScriptedDialogs scripted;
     QStringList log;
@@ -45,7 +65,26 @@ public:
 
 private:
     ProgramFolders m_folders;
+    LinkRecorder m_recorder{*this};
+    SerialTransport m_transport; // never opened: the window's timers need no device
+    QtClock m_clock{100};        // the N5's 3 s wait takes 30 ms
+    FrameLink m_link{m_recorder, m_transport, m_clock};
 };
+
+void LinkRecorder::storeComEnable(bool on)
+{
+    m_owner.comEnable.push_back(on);
+}
+
+void LinkRecorder::closeProgress()
+{
+    m_owner.closeProgress();
+}
+
+void LinkRecorder::showMessage(const UserMessage& message)
+{
+    m_owner.scripted.error(QString::fromStdString(message.text), message.kind == UserMessage::Kind::ErrorAbort);
+}
 
 struct N5Window : ::testing::Test {
     TestFolders folders;
@@ -310,14 +349,22 @@ TEST_F(N5Window, ClosingSetsTheClosedFlag)
 
 TEST_F(N5Window, SilentDeviceEndsTheWaitWithDeviceNotResponding)
 {
-    window->responseTimeout()->setInterval(1);
-    window->startResponseTimeout();
-    QSignalSpy fired(window->responseTimeout(), &QTimer::timeout);
-    ASSERT_TRUE(fired.wait(1000));
-    EXPECT_FALSE(window->responseTimeout()->isActive());
+    ConfigTransfer* transfer = window->configTransfer();
+    ASSERT_NE(transfer, nullptr);
+    transfer->startResponseTimeout();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !services.scripted.errors.isEmpty(); }, 1000));
+    EXPECT_FALSE(transfer->responseTimeoutActive());
     EXPECT_EQ(services.comEnable, std::vector<bool>{false});
     EXPECT_EQ(services.scripted.errors, QStringList{"Device Not Responding"});
     EXPECT_EQ(services.progressClosed, 1);
+}
+
+TEST_F(N5Window, ClosingStopsTheResponseTimeout)
+{
+    ConfigTransfer* transfer = window->configTransfer();
+    transfer->startResponseTimeout();
+    window->close();
+    EXPECT_FALSE(transfer->responseTimeoutActive());
 }
 
 } // namespace

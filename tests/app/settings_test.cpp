@@ -38,6 +38,20 @@ TEST(SettingsStore, UserValueWinsAndAMissingValueReadsEmpty)
     EXPECT_TRUE(QSettings(folders.userSettings(), QSettings::IniFormat).contains("COM enable"));
 }
 
+// A simulated device's port is the port of that run only.
+TEST(SettingsStore, AValueHeldForTheRunIsReadAndWrittenWithoutTheStore)
+{
+    TestFolders folders;
+    auto settings = folders.settings();
+    settings->WriteSetting(SettingsStore::kCom, "COM3");
+    settings->holdForThisRun(SettingsStore::kCom, "/dev/pts/9");
+    EXPECT_EQ(settings->ReadSetting(SettingsStore::kCom), "/dev/pts/9");
+    settings->WriteSetting(SettingsStore::kCom, "/dev/pts/10");
+    EXPECT_EQ(settings->ReadSetting(SettingsStore::kCom), "/dev/pts/10");
+    EXPECT_EQ(stored(folders.userSettings(), "COM"), "COM3");
+    EXPECT_EQ(folders.settings()->ReadSetting(SettingsStore::kCom), "COM3"); // the next run
+}
+
 struct SettingsDialog : ::testing::Test {
     TestFolders folders;
     std::unique_ptr<SettingsStore> settings = folders.settings();
@@ -83,6 +97,18 @@ TEST_F(SettingsDialog, StoredPositionSelectsThePortAndATypedPathIsTaken)
     dialog->Button1Click();
     EXPECT_EQ(stored(folders.userSettings(), "COM"), "/dev/pts/7");
     EXPECT_EQ(stored(folders.userSettings(), "COMindex"), "-1");
+}
+
+// Without it the next OK would store an empty port name over the typed one.
+TEST_F(SettingsDialog, ATypedPortWithoutAPositionIsShownAgainAndKeptByOk)
+{
+    settings->WriteSetting(SettingsStore::kCom, "/dev/pts/7");
+    settings->WriteSetting(SettingsStore::kComIndex, "-1");
+    auto dialog = make();
+    EXPECT_EQ(dialog->portList()->currentIndex(), -1);
+    EXPECT_EQ(dialog->portList()->currentText(), "/dev/pts/7");
+    dialog->Button1Click();
+    EXPECT_EQ(stored(folders.userSettings(), "COM"), "/dev/pts/7");
 }
 
 TEST_F(SettingsDialog, MalformedPositionSelectsNothing)
