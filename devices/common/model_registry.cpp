@@ -1,6 +1,7 @@
 #include "model_registry.h"
 
 #include "devices/N5/n5_layout.h"
+#include "devices/PL3/pl3_definition.h"
 
 #include <array>
 
@@ -8,7 +9,7 @@ namespace wendax {
 namespace {
 
 // Adding a model: its layout, its window, and one line here.
-const std::array kBuilt{&n5Definition};
+const std::array kBuilt{&n5Definition, &pl3Definition};
 
 } // namespace
 

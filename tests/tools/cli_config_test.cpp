@@ -194,6 +194,8 @@ TEST_F(CliConfig, CommandLineErrors)
         {"decode", {"x.vcfg"}, kUsage, "--model is required"},
         {"decode", {"--model", "Z80", "x.vcfg"}, kUsage, "unknown model"},
         {"decode", {"--model", "MT5", "x.vcfg"}, kFailed, "MT43 is not supported yet"},
+        {"decode", {"--model", "PL3", "x.vcfg"}, kFailed, "PL3 has no configuration"},
+        {"encode", {"--model", "PL3", "x.json", "x.vcfg"}, kFailed, "PL3 has no configuration"},
         {"decode", {"--model", "N5"}, kUsage, "one configuration file"},
         {"encode", {"--model", "N5", "--colour", "x"}, kUsage, "unknown option --colour"},
         {"encode", {"--model", "N5", "--base"}, kUsage, "--base needs a value"},

@@ -60,8 +60,12 @@ const ModelDefinition* modelFromOption(const ParsedArgs& args, std::string& erro
         return nullptr;
     }
     const ModelDefinition* definition = findDefinition(*model);
-    if (definition == nullptr)
+    if (definition == nullptr) {
         error = "model " + std::string(modelName(*model)) + " is not supported yet";
+    } else if (!definition->hasImage()) {
+        error = std::string(modelName(*model)) + " has no configuration (its firmware is updated with flash)";
+        return nullptr;
+    }
     return definition;
 }
 
