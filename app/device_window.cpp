@@ -5,6 +5,8 @@
 #include "program_folders.h"
 #include "user_dialogs.h"
 
+#include "link/firmware/firmware_messages.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -34,6 +36,13 @@ QString qt(const std::string& text)
     return QString::fromStdString(text);
 }
 
+/// A file filter as "Firmware files (*.enc)|*.enc", in Qt's words: the part
+/// before the bar.
+QString qtFilter(std::string_view filter)
+{
+    return QString::fromLatin1(filter.data(), static_cast<qsizetype>(filter.size())).section(QLatin1Char('|'), 0, 0);
+}
+
 } // namespace
 
 void setComponent(QObject* object, const QString& name, const char* vclClass)
@@ -53,9 +62,31 @@ DeviceWindow::DeviceWindow(const ModelDefinition& definition, FrameServices& ser
 
     m_pageControl = new QTabWidget(this);
     setComponent(m_pageControl, QStringLiteral("PageControl1"), "TPageControl");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pageControl);
+    if (definition.hasImage())
+        buildConfigurationSheet();
+
+    if (FrameLink* link = m_services.frameLink()) {
+        m_transfer = std::make_unique<ConfigTransfer>(*link, m_codec);
+        m_firmware = std::make_unique<FirmwareSession>(*link, *m_transfer, m_services.hidLink());
+        connect(m_firmware.get(), &FirmwareSession::started, this, &DeviceWindow::enterFirmwareMode);
+        connect(m_firmware.get(), &FirmwareSession::progressChanged, this, [this](int position) {
+            if (m_firmwareProgress != nullptr)
+                m_firmwareProgress->setValue(position);
+        });
+        connect(m_firmware.get(), &FirmwareSession::ended, this, &DeviceWindow::leaveFirmwareMode);
+    }
+
+    m_form.form().onControlChanged = [this](const Control& control) { syncWidget(control); };
+}
+
+void DeviceWindow::buildConfigurationSheet()
+{
     m_configSheet = new QWidget(m_pageControl);
     setComponent(m_configSheet, QStringLiteral("TabSheet1"), "TTabSheet");
-    m_pageControl->addTab(m_configSheet, qt(std::string(definition.configCaption)));
+    m_pageControl->addTab(m_configSheet, qt(std::string(definition().configCaption)));
 
     m_tree = new QTreeWidget(m_configSheet);
     setComponent(m_tree, QStringLiteral("TreeView1"), "TTreeView");
@@ -73,15 +104,6 @@ DeviceWindow::DeviceWindow(const ModelDefinition& definition, FrameServices& ser
     sheetLayout->setContentsMargins(4, 4, 4, 4);
     sheetLayout->addWidget(m_tree);
     sheetLayout->addWidget(m_pageHost, 1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_pageControl);
-
-    if (FrameLink* link = m_services.frameLink())
-        m_transfer = std::make_unique<ConfigTransfer>(*link, m_codec);
-
-    m_form.form().onControlChanged = [this](const Control& control) { syncWidget(control); };
 }
 
 DeviceWindow::~DeviceWindow()
@@ -217,27 +239,84 @@ QCheckBox* DeviceWindow::addBooleanCellCheckBox(QTableView* grid, const QString&
 
 void DeviceWindow::finishCreation()
 {
-    auto* firmwareSheet = new QWidget(m_pageControl);
-    setComponent(firmwareSheet, QStringLiteral("TabSheet4"), "TTabSheet");
-    QLabel* progressLabel = addLabel(firmwareSheet, msg::kUpdatingProgress);
-    m_firmwareProgress = new QProgressBar(firmwareSheet);
+    m_firmwareSheet = new QWidget(m_pageControl);
+    setComponent(m_firmwareSheet, QStringLiteral("TabSheet4"), "TTabSheet");
+    auto* firmwareLayout = new QVBoxLayout(m_firmwareSheet);
+    buildFirmwareSheet(m_firmwareSheet, firmwareLayout);
+    firmwareLayout->addStretch(1);
+    const int firmwareTab = m_pageControl->addTab(m_firmwareSheet, msg::kFirmwareTab);
+    m_pageControl->setTabVisible(firmwareTab, false);
+    if (m_configSheet != nullptr)
+        m_pageControl->setCurrentWidget(m_configSheet);
+
+    if (m_tree != nullptr) {
+        m_tree->expandAll();
+        if (m_tree->topLevelItemCount() > 0) {
+            m_tree->setCurrentItem(m_tree->topLevelItem(0));
+            TreeView1Click();
+        }
+    }
+}
+
+void DeviceWindow::buildFirmwareSheet(QWidget* sheet, QVBoxLayout* layout)
+{
+    addFirmwareProgress(sheet, layout);
+}
+
+void DeviceWindow::addFirmwareProgress(QWidget* holder, QVBoxLayout* layout)
+{
+    QLabel* progressLabel = addLabel(holder, msg::kUpdatingProgress);
+    m_firmwareProgress = new QProgressBar(holder);
     setComponent(m_firmwareProgress, QStringLiteral("ProgressBar1"), "TProgressBar");
     m_firmwareProgress->setRange(0, 100);
     m_firmwareProgress->setValue(0);
-    auto* firmwareLayout = new QVBoxLayout(firmwareSheet);
-    firmwareLayout->addWidget(progressLabel);
-    firmwareLayout->addWidget(m_firmwareProgress);
-    firmwareLayout->addStretch(1);
-    const int firmwareTab = m_pageControl->addTab(firmwareSheet, msg::kFirmwareTab);
-    m_pageControl->setTabVisible(firmwareTab, false);
-    m_pageControl->setCurrentWidget(m_configSheet);
+    layout->addWidget(progressLabel);
+    layout->addWidget(m_firmwareProgress);
+}
 
-    m_tree->expandAll();
-    if (m_tree->topLevelItemCount() > 0) {
-        m_tree->setCurrentItem(m_tree->topLevelItem(0));
-        TreeView1Click();
+void DeviceWindow::StartFirmwareUpdate()
+{
+    if (m_firmware == nullptr)
+        return;
+    UserDialogs& dialogs = m_services.dialogs();
+    const auto chooseFile = [this, &dialogs]() -> std::optional<std::string> {
+        const QString path = dialogs.openFileName(
+            {m_services.folders().firmwareUpdates(), qtFilter(wendax::msg::kFirmwareFileFilter), {}, {}});
+        if (path.isEmpty())
+            return std::nullopt;
+        return path.toStdString();
+    };
+    const FirmwareSession::StartResult result = m_firmware->startFirmwareUpdate(chooseFile);
+    if (!result.text.empty())
+        dialogs.warnOkCancel(qt(result.title), qt(result.text));
+}
+
+// The configuration page is hidden while a firmware file is armed, so that
+// nothing of it can be used in the meantime.
+void DeviceWindow::enterFirmwareMode(int progressMaximum)
+{
+    if (m_firmwareProgress != nullptr) {
+        m_firmwareProgress->setRange(0, progressMaximum);
+        m_firmwareProgress->setValue(0);
     }
+    setSheetShown(m_firmwareSheet, true);
+    m_pageControl->setCurrentWidget(m_firmwareSheet);
+    setSheetShown(m_configSheet, false);
+    emit firmwareModeChanged(true);
+}
 
+void DeviceWindow::leaveFirmwareMode()
+{
+    setSheetShown(m_configSheet, true);
+    setSheetShown(m_firmwareSheet, false);
+    m_pageControl->setCurrentIndex(0);
+    emit firmwareModeChanged(false);
+}
+
+void DeviceWindow::setSheetShown(QWidget* sheet, bool shown)
+{
+    if (sheet != nullptr)
+        m_pageControl->setTabVisible(m_pageControl->indexOf(sheet), shown);
 }
 
 void DeviceWindow::initialise()
@@ -252,13 +331,15 @@ void DeviceWindow::initialise()
 
 void DeviceWindow::TreeView1Click()
 {
-    const QTreeWidgetItem* item = m_tree->currentItem();
+    const QTreeWidgetItem* item = m_tree ? m_tree->currentItem() : nullptr;
     if (item != nullptr)
         showPage(item->data(0, Qt::UserRole).toInt());
 }
 
 bool DeviceWindow::showPageOf(int index)
 {
+    if (m_tree == nullptr)
+        return false;
     for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it) {
         if ((*it)->data(0, Qt::UserRole).toInt() == index) {
             m_tree->setCurrentItem(*it);
@@ -319,6 +400,10 @@ void DeviceWindow::closeEvent(QCloseEvent* event)
     if (m_transfer)
         m_transfer->stopResponseTimeout();
     m_form.markClosed();
+    // An armed transfer ends with its window (worker stopped, port closed)
+    // instead of stepping on for a window that is gone.
+    if (m_firmware)
+        m_firmware->windowClosing();
     QWidget::closeEvent(event);
     emit closed();
 }

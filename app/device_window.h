@@ -4,6 +4,7 @@
 
 #include "devices/common/device_form.h"
 #include "link/config_transfer.h"
+#include "link/firmware/firmware_session.h"
 #include "link/image_codec.h"
 
 #include <QHash>
@@ -23,6 +24,7 @@ class QTabWidget;
 class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QVBoxLayout;
 
 namespace wendax::gui {
 
@@ -33,11 +35,12 @@ class FrameServices;
 void setComponent(QObject* object, const QString& name, const char* vclClass);
 
 /// The widget half of every device window: the configuration tab with its
-/// page tree and pages, the hidden "Firmware" tab, widgets bound two ways to
-/// the window's DeviceForm, and the window's configuration transfer on the
-/// frame's link (its ResponseTimeout included). A model's window adds
-/// its pages and controls with the helpers below, in the order its components
-/// are listed, then calls finishCreation().
+/// page tree and pages (for a model with a ConfigImage), the hidden
+/// "Firmware" tab, widgets bound two ways to the window's DeviceForm, and the
+/// window's configuration transfer and firmware update on the frame's link
+/// (its ResponseTimeout included). A model's window adds its pages and
+/// controls with the helpers below, in the order its components are listed,
+/// then calls finishCreation().
 class DeviceWindow : public QWidget {
     Q_OBJECT
 public:
@@ -62,6 +65,14 @@ public:
     /// The window's side of Read Device and Write Device; nullptr when the
     /// frame has no link.
     ConfigTransfer* configTransfer() const { return m_transfer.get(); }
+    /// The window's firmware update; nullptr when the frame has no link.
+    FirmwareSession* firmwareSession() const { return m_firmware.get(); }
+
+    /// StartFirmwareUpdate: asks for a firmware file in "FirmwareUpdates" and
+    /// arms it; a file that cannot be used, or an Update while a
+    /// configuration worker runs, is refused with its box. Switching to the
+    /// "Firmware" tab and back follows the session's started() and ended().
+    void StartFirmwareUpdate();
 
     QTabWidget* pageControl() const { return m_pageControl; }
     QTreeWidget* treeView() const { return m_tree; }
@@ -73,10 +84,14 @@ public:
     /// on that node would; false when no node names it.
     bool showPageOf(int index);
     QProgressBar* firmwareProgress() const { return m_firmwareProgress; }
+    QWidget* firmwareSheet() const { return m_firmwareSheet; }
 
 signals:
     /// The window was closed; its closed flag is set.
     void closed();
+    /// A firmware file was armed (true) or its transfer ended (false). The
+    /// configuration page is hidden in between.
+    void firmwareModeChanged(bool armed);
 
 protected:
     DeviceWindow(const ModelDefinition& definition, FrameServices& services, QWidget* parent);
@@ -101,6 +116,11 @@ protected:
     /// The creation steps every window shares: the Firmware tab, the first
     /// page, the closed flag, the expanded tree.
     void finishCreation();
+    /// Fills the "Firmware" sheet; by default with addFirmwareProgress().
+    virtual void buildFirmwareSheet(QWidget* sheet, QVBoxLayout* layout);
+    /// The label "Updating progress" and ProgressBar1 (0..100, smooth), laid
+    /// out in `layout` of `holder`.
+    void addFirmwareProgress(QWidget* holder, QVBoxLayout* layout);
     /// What a model does beyond the shared steps once its defaults are loaded.
     virtual void initialiseModel() {}
 
@@ -109,19 +129,27 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildConfigurationSheet();
     void bind(QWidget* widget, const Control& control);
     void syncWidget(const Control& control);
     void showPage(int index);
+    void enterFirmwareMode(int progressMaximum);
+    void leaveFirmwareMode();
+    void setSheetShown(QWidget* sheet, bool shown);
 
     DeviceForm m_form;
     FrameServices& m_services;
     DeviceFormCodec m_codec{m_form};
     /// Declared after the form and its codec: it goes before them.
     std::unique_ptr<ConfigTransfer> m_transfer;
+    /// Declared after the transfer whose ReceiveByte hands it the bootloader
+    /// words: it goes first.
+    std::unique_ptr<FirmwareSession> m_firmware;
     QTabWidget* m_pageControl = nullptr;
     QWidget* m_configSheet = nullptr;
     QTreeWidget* m_tree = nullptr;
     QStackedWidget* m_pageHost = nullptr;
+    QWidget* m_firmwareSheet = nullptr;
     QProgressBar* m_firmwareProgress = nullptr;
     QHash<int, QGroupBox*> m_pages;
     QHash<QString, QWidget*> m_bound;

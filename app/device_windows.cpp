@@ -1,6 +1,7 @@
 #include "device_windows.h"
 
 #include "devices/N5/n5_window.h"
+#include "devices/PL3/pl3_window.h"
 
 #include <array>
 
@@ -21,7 +22,7 @@ constexpr std::array kEntries{
     DeviceMenuEntry{Model::MT43, "MT5", "MT51", "MT5.lng", true, nullptr},
     DeviceMenuEntry{Model::MT6, "MT6", "MT61", "MT6.lng", true, nullptr},
     DeviceMenuEntry{Model::RX8, "RX8", "RX81", "RX8.lng", true, nullptr},
-    DeviceMenuEntry{Model::PL3, "PL3", "PL31", nullptr, true, nullptr},
+    DeviceMenuEntry{Model::PL3, "PL3", "PL31", nullptr, true, &create<TPL3_cfg>},
 };
 
 } // namespace

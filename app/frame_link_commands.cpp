@@ -8,6 +8,7 @@
 #include "terminal_log_view.h"
 #include "user_dialogs.h"
 
+#include "link/firmware/firmware_session.h"
 #include "link/hid/hid_link.h"
 
 #include <QProgressBar>
@@ -94,14 +95,7 @@ FrameLinkCommands::FrameLinkCommands(TMainForm& frame, SettingsStore& settings, 
 {
     if (options.hid) {
         m_hid = std::make_unique<hid::HidLink>(std::move(options.hid));
-        QObject::connect(m_hid.get(), &hid::HidLink::textReceived, &m_link,
-                         [this](const QString& text) { m_link.hidTextReceived(text.toStdString()); });
-        QObject::connect(m_hid.get(), &hid::HidLink::reportReceived, &m_link, [this](const QByteArray& payload, int length) {
-            const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(payload.constData()),
-                                         static_cast<std::size_t>(payload.size()));
-            // A length outside -128..127 is no report length: the link refuses -1.
-            m_link.hidDataReceived(bytes, static_cast<std::int8_t>(length >= -128 && length <= 127 ? length : -1));
-        });
+        connectHidToFrame(*m_hid, m_link);
         m_hid->start();
     }
 }
@@ -129,7 +123,11 @@ void FrameLinkCommands::writeDevice(DeviceWindow& window)
     m_link.writeDevice();
 }
 
-void FrameLinkCommands::startFirmwareUpdate(DeviceWindow&) {}
+void FrameLinkCommands::startFirmwareUpdate(DeviceWindow& window)
+{
+    usePortSetting();
+    window.StartFirmwareUpdate();
+}
 
 void FrameLinkCommands::printReport(DeviceWindow&) {}
 

@@ -59,15 +59,16 @@ public:
     ~FrameLinkCommands() override;
 
     FrameLink& link() { return m_link; }
+    /// The HID layer, or nullptr in a run without one.
+    hid::HidLink* hid() { return m_hid.get(); }
 
     void readDevice(DeviceWindow* active) override;
     void writeDevice(DeviceWindow& window) override;
-    /// Not built yet: canUpdateFirmware() keeps Update disabled.
+    /// Update: the window's StartFirmwareUpdate on the port "COM" names now.
     void startFirmwareUpdate(DeviceWindow& window) override;
     /// No window with a report is built yet: canPrintReport() keeps the
     /// report button disabled.
     void printReport(DeviceWindow& window) override;
-    bool canUpdateFirmware() const override { return false; }
     bool canPrintReport() const override { return false; }
     void applyComEnable(bool enabled) override;
     bool portOpen() const override { return m_link.portOpen(); }

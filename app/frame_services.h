@@ -3,7 +3,10 @@
 
 namespace wendax {
 class FrameLink;
+namespace hid {
+class HidLink;
 }
+} // namespace wendax
 
 namespace wendax::gui {
 
@@ -30,6 +33,9 @@ public:
     /// The device link the windows' configuration transfers run on; nullptr
     /// where there is none (a window or frame looked at on its own).
     virtual FrameLink* frameLink() = 0;
+    /// The frame's USB HID layer, which lives for the whole run; nullptr in a
+    /// run without one. Only the N14v2 firmware update writes to it.
+    virtual hid::HidLink* hidLink() { return nullptr; }
 };
 
 } // namespace wendax::gui

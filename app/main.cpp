@@ -39,6 +39,10 @@ public:
     Answer askYesNoCancel(const QString&) override { return Answer::Cancel; }
     void inform(const QString& text) override { std::fprintf(stderr, "wendax: %s\n", qPrintable(text)); }
     void error(const QString& text, bool) override { std::fprintf(stderr, "wendax: error: %s\n", qPrintable(text)); }
+    void warnOkCancel(const QString& title, const QString& text) override
+    {
+        std::fprintf(stderr, "wendax: %s: %s\n", qPrintable(title), qPrintable(text));
+    }
 };
 
 /// Grabs the frame once the link has nothing left to do and the port is

@@ -347,6 +347,11 @@ FrameLink* TMainForm::frameLink()
     return m_ownLink ? &m_ownLink->link() : nullptr;
 }
 
+hid::HidLink* TMainForm::hidLink()
+{
+    return m_ownLink ? m_ownLink->hid() : nullptr;
+}
+
 void TMainForm::enableLinkActions(bool enabled)
 {
     for (QAction* action : m_linkActions) {
@@ -361,11 +366,16 @@ void TMainForm::enableLinkActions(bool enabled)
 
 void TMainForm::setTransferCommandsEnabled(bool enabled)
 {
+    enableConfigurationCommands(enabled);
+    findChild<QAction*>(QStringLiteral("Update1"), Qt::FindDirectChildrenOnly)
+        ->setEnabled(enabled && m_commands != nullptr && m_commands->canUpdateFirmware());
+}
+
+void TMainForm::enableConfigurationCommands(bool enabled)
+{
     const bool available = m_commands != nullptr;
     for (const char* name : {"ReadDevice1", "WriteDevice1", "ReceiveConfig1", "SendConfig1"})
         findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly)->setEnabled(enabled && available);
-    findChild<QAction*>(QStringLiteral("Update1"), Qt::FindDirectChildrenOnly)
-        ->setEnabled(enabled && available && m_commands->canUpdateFirmware());
 }
 
 void TMainForm::setStatusText(StatusPanel panel, const QString& text)
@@ -577,6 +587,10 @@ DeviceWindow* TMainForm::openDeviceWindow(Model model)
     m_subWindow = m_mdi->addSubWindow(window, Qt::FramelessWindowHint);
     m_window = window;
     connect(window, &DeviceWindow::closed, this, &TMainForm::deviceWindowClosed);
+    // While a firmware file is armed the port belongs to the bootloader: a
+    // configuration request sent into a record would reach the flash.
+    connect(window, &DeviceWindow::firmwareModeChanged, this,
+            [this](bool armed) { enableConfigurationCommands(!armed); });
 
     resetDeviceItems();
     for (auto& [itemEntry, action] : m_deviceItems) {

@@ -71,6 +71,7 @@ public:
     void showProgress() override;
     void closeProgress() override;
     FrameLink* frameLink() override;
+    hid::HidLink* hidLink() override;
     void setStatusText(StatusPanel panel, const QString& text);
     QString statusText(StatusPanel panel) const;
 
@@ -135,6 +136,8 @@ private:
     void resetDeviceItems();
     void RichEdit1KeyPress(char byte);
     void enableLinkActions(bool enabled);
+    /// Read Device and Write Device with their tool buttons.
+    void enableConfigurationCommands(bool enabled);
 
     FrameDependencies m_deps;
     ProgramFolders m_folders;

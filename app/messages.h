@@ -91,5 +91,6 @@ inline QString simulatorStarted(const QString& model, const QString& path)
 // --- device windows ----------------------------------------------------------
 inline const QString kFirmwareTab = QStringLiteral("Firmware");
 inline const QString kUpdatingProgress = QStringLiteral("Updating progress");
+inline const QString kPl3ResetWarning = QStringLiteral("Press Reset Button before and after Firmware Update");
 
 } // namespace wendax::gui::msg

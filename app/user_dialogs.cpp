@@ -57,4 +57,9 @@ void QtUserDialogs::error(const QString& text, bool abortButton)
                           abortButton ? QMessageBox::Abort : QMessageBox::Ok);
 }
 
+void QtUserDialogs::warnOkCancel(const QString& title, const QString& text)
+{
+    QMessageBox::warning(m_parent, title, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+}
+
 } // namespace wendax::gui

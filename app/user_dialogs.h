@@ -29,6 +29,9 @@ public:
     virtual void inform(const QString& text) = 0;
     /// An error box; `abortButton` shows Abort instead of OK.
     virtual void error(const QString& text, bool abortButton = false) = 0;
+    /// A warning box with its own title and the buttons OK and Cancel; either
+    /// button only closes it ("File Error").
+    virtual void warnOkCancel(const QString& title, const QString& text) = 0;
 };
 
 /// The dialogs of the running program, owned by `parent`'s window.
@@ -40,6 +43,7 @@ public:
     Answer askYesNoCancel(const QString& question) override;
     void inform(const QString& text) override;
     void error(const QString& text, bool abortButton) override;
+    void warnOkCancel(const QString& title, const QString& text) override;
 
 private:
     QWidget* m_parent;

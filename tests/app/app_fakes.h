@@ -29,6 +29,7 @@ public:
     QStringList informations;
     QStringList errors;
     std::vector<bool> abortButtons; ///< per error: Abort instead of OK
+    std::vector<std::pair<QString, QString>> okCancelBoxes; ///< title and text of each
     /// Runs inside inform() and error(), as a modal box runs the event loop.
     std::function<void(const QString&)> whileShowing;
 
@@ -64,7 +65,12 @@ public:
         if (whileShowing)
             whileShowing(text);
     }
-
+    void warnOkCancel(const QString& title, const QString& text) override
+    {
+        okCancelBoxes.emplace_back(title, text);
+        if (whileShowing)
+            whileShowing(text);
+    }
 
 private:
     static QString take(std::deque<QString>& names)

@@ -96,7 +96,7 @@ TEST_F(Frame, DevicesMenuListsEveryModelAndEnablesOnlyBuiltWindows)
         items.push_back({item->text(), item->isVisible(), item->isEnabled()});
     const std::vector<Item> expected{{"N5", true, true},   {"N9", true, false},  {"N14v2", false, false},
                                      {"MT5", true, false}, {"MT6", true, false}, {"RX8", true, false},
-                                     {"PL3", true, false}};
+                                     {"PL3", true, true}};
     ASSERT_EQ(items.size(), expected.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i].caption, expected[i].caption);
