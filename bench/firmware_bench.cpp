@@ -125,14 +125,3 @@ BENCHMARK(BM_FirmwareTurnaround)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace wendax
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
