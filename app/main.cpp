@@ -67,6 +67,75 @@ void saveScreenshotWhenIdle(TMainForm& frame, const QString& path, int boundMs)
     poll->start(20);
 }
 
+/// The command line of the desktop program.
+struct StartOptions {
+    QCommandLineOption device{QStringLiteral("device"), QStringLiteral("Open the window of MODEL at start."),
+                              QStringLiteral("MODEL")};
+    QCommandLineOption page{QStringLiteral("page"),
+                            QStringLiteral("Show page INDEX of the device window opened with --device."),
+                            QStringLiteral("INDEX")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  QStringLiteral("Save a picture of the frame to FILE (PNG) and quit."),
+                                  QStringLiteral("FILE")};
+    QCommandLineOption simulate{
+        QStringLiteral("simulate"),
+        QStringLiteral("Start a simulated MODEL device on a pseudo-terminal and use it as the port for this run "
+                       "(the stored port setting is kept)."),
+        QStringLiteral("MODEL")};
+    QCommandLineOption readDevice{QStringLiteral("read-device"),
+                                  QStringLiteral("Press Read Device once the window of --device is open.")};
+    QCommandLineParser parser;
+
+    explicit StartOptions(const QApplication& app)
+    {
+        parser.setApplicationDescription(QStringLiteral("Configuration tool for alarm communicators"));
+        parser.addHelpOption();
+        parser.addOptions({device, page, screenshot, simulate, readDevice});
+        parser.process(app);
+    }
+};
+
+/// Starts the simulated device of --simulate and makes its pseudo-terminal
+/// the port of this run. nullptr with a message on the standard error when
+/// it cannot be started.
+std::unique_ptr<sim::Simulator> startSimulator(const StartOptions& options, SettingsStore& settings)
+{
+    const auto model = modelOption(options.parser, options.simulate);
+    if (!model)
+        return nullptr;
+    sim::SimulatorOptions simulatorOptions;
+    simulatorOptions.model = *model;
+    std::string error;
+    auto simulator = sim::startSimulator(std::move(simulatorOptions), {}, error);
+    if (!simulator) {
+        std::fprintf(stderr, "wendax: cannot simulate %s: %s\n", qPrintable(options.parser.value(options.simulate)),
+                     error.c_str());
+        return nullptr;
+    }
+    settings.holdForThisRun(SettingsStore::kCom, QString::fromStdString(simulator->path()));
+    settings.holdForThisRun(SettingsStore::kComIndex, QStringLiteral("-1"));
+    return simulator;
+}
+
+/// Opens the window of --device at its --page and presses Read Device if
+/// asked. False with a message on the standard error when it cannot.
+bool openStartWindow(TMainForm& frame, const StartOptions& options)
+{
+    const auto model = modelOption(options.parser, options.device);
+    DeviceWindow* window = model ? frame.openDeviceWindow(*model) : nullptr;
+    if (window == nullptr) {
+        std::fprintf(stderr, "wendax: no window for model %s\n", qPrintable(options.parser.value(options.device)));
+        return false;
+    }
+    if (options.parser.isSet(options.page) && !window->showPageOf(options.parser.value(options.page).toInt())) {
+        std::fprintf(stderr, "wendax: no page %s\n", qPrintable(options.parser.value(options.page)));
+        return false;
+    }
+    if (options.parser.isSet(options.readDevice))
+        frame.ReadDevice1Click();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -74,50 +143,15 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Volmera"));
     QApplication::setApplicationName(QStringLiteral("Wendax"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Configuration tool for alarm communicators"));
-    parser.addHelpOption();
-    const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("Open the window of MODEL at start."),
-                                    QStringLiteral("MODEL"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save a picture of the frame to FILE (PNG) and quit."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption page(QStringLiteral("page"),
-                                  QStringLiteral("Show page INDEX of the device window opened with --device."),
-                                  QStringLiteral("INDEX"));
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"),
-        QStringLiteral("Start a simulated MODEL device on a pseudo-terminal and use it as the port for this run "
-                       "(the stored port setting is kept)."),
-        QStringLiteral("MODEL"));
-    const QCommandLineOption readDevice(QStringLiteral("read-device"),
-                                        QStringLiteral("Press Read Device once the window of --device is open."));
-    parser.addOption(device);
-    parser.addOption(page);
-    parser.addOption(screenshot);
-    parser.addOption(simulate);
-    parser.addOption(readDevice);
-    parser.process(app);
-
+    const StartOptions options(app);
     const std::unique_ptr<SettingsStore> settings = SettingsStore::openSystem();
 
     // The simulated device outlives the frame, whose port is open on it.
     std::unique_ptr<sim::Simulator> simulator;
-    if (parser.isSet(simulate)) {
-        const auto model = modelOption(parser, simulate);
-        if (!model)
+    if (options.parser.isSet(options.simulate)) {
+        simulator = startSimulator(options, *settings);
+        if (!simulator)
             return 2;
-        sim::SimulatorOptions options;
-        options.model = *model;
-        std::string error;
-        simulator = sim::startSimulator(std::move(options), {}, error);
-        if (!simulator) {
-            std::fprintf(stderr, "wendax: cannot simulate %s: %s\n", qPrintable(parser.value(simulate)), error.c_str());
-            return 2;
-        }
-        settings->holdForThisRun(SettingsStore::kCom, QString::fromStdString(simulator->path()));
-        settings->holdForThisRun(SettingsStore::kComIndex, QStringLiteral("-1"));
     }
 
     UnattendedDialogs unattended;
@@ -125,32 +159,20 @@ int main(int argc, char* argv[])
     dependencies.settings = settings.get();
     dependencies.folders = ProgramFolders::forRunningProgram();
     dependencies.applyLanguage = makeLanguageHook(*settings, dependencies.folders);
-    if (parser.isSet(screenshot))
+    if (options.parser.isSet(options.screenshot))
         dependencies.dialogs = &unattended;
     dependencies.link = LinkOptions{nullptr, hid::makeHidapiBackend()};
     TMainForm frame(std::move(dependencies));
     frame.show();
     if (simulator) {
-        const QString line = msg::simulatorStarted(parser.value(simulate), QString::fromStdString(simulator->path()));
+        const QString line = msg::simulatorStarted(options.parser.value(options.simulate),
+                                                   QString::fromStdString(simulator->path()));
         frame.logLine(line);
         std::fprintf(stderr, "wendax: %s\n", qPrintable(line));
     }
-
-    if (parser.isSet(device)) {
-        const auto model = modelOption(parser, device);
-        DeviceWindow* window = model ? frame.openDeviceWindow(*model) : nullptr;
-        if (window == nullptr) {
-            std::fprintf(stderr, "wendax: no window for model %s\n", qPrintable(parser.value(device)));
-            return 2;
-        }
-        if (parser.isSet(page) && !window->showPageOf(parser.value(page).toInt())) {
-            std::fprintf(stderr, "wendax: no page %s\n", qPrintable(parser.value(page)));
-            return 2;
-        }
-        if (parser.isSet(readDevice))
-            frame.ReadDevice1Click();
-    }
-    if (parser.isSet(screenshot))
-        saveScreenshotWhenIdle(frame, parser.value(screenshot), 10000);
+    if (options.parser.isSet(options.device) && !openStartWindow(frame, options))
+        return 2;
+    if (options.parser.isSet(options.screenshot))
+        saveScreenshotWhenIdle(frame, options.parser.value(options.screenshot), 10000);
     return QApplication::exec();
 }
