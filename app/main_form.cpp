@@ -122,8 +122,9 @@ TMainForm::~TMainForm()
     // Device windows call back into the frame while they close, and their
     // transfers leave the link as they go: both before the link does.
     closeDeviceWindows();
-    if (m_mdi != nullptr)
-        qDeleteAll(m_mdi->subWindowList());
+    // A closed window is only scheduled for deletion and no longer listed by
+    // the area, so delete every device window there is now, listed or not.
+    qDeleteAll(findChildren<DeviceWindow*>());
     m_ownLink.reset();
 }
 
