@@ -133,22 +133,36 @@ struct ConsoleFrame {
     FrameLink link;
 };
 
+/// The command line of a command that talks to a device on --port: the
+/// model, the port and `operands` operands. Prints the error and returns
+/// nullopt when the line is wrong.
+std::optional<ParsedArgs> parsePortCommand(std::string_view command, std::span<const std::string> args,
+                                           std::span<const std::string_view> valued,
+                                           std::span<const std::string_view> flags, std::size_t operands,
+                                           std::string_view operandsText, Streams io, Model& model)
+{
+    std::string error;
+    auto parsed = parseLinkArgs(args, valued, flags, error);
+    const bool known = parsed && modelOption(*parsed, model, error);
+    if (known && !parsed->option("--port"))
+        error = "--port is required (the serial port the device is on, e.g. /dev/ttyUSB0)";
+    if (known && error.empty() && parsed->operands.size() != operands)
+        error = std::string(command) + " takes " + std::string(operandsText);
+    if (!error.empty()) {
+        io.err << "wendax-cli " << command << ": " << error << "\n";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
 int read(std::span<const std::string> args, Streams io)
 {
     constexpr std::string_view kValued[] = {"--model", "--port", "--output"};
     constexpr std::string_view kFlags[] = {"--json", "--log"};
-    std::string error;
-    const auto parsed = parseLinkArgs(args, kValued, kFlags, error);
     Model model{};
-    const bool known = parsed && modelOption(*parsed, model, error);
-    if (known && !parsed->option("--port"))
-        error = "--port is required (the serial port the device is on, e.g. /dev/ttyUSB0)";
-    if (known && error.empty() && !parsed->operands.empty())
-        error = "read takes no operands";
-    if (!error.empty()) {
-        io.err << "wendax-cli read: " << error << "\n";
+    const auto parsed = parsePortCommand("read", args, kValued, kFlags, 0, "no operands", io, model);
+    if (!parsed)
         return kUsage;
-    }
     const bool json = parsed->flag("--json");
     const auto output = parsed->option("--output");
     const ConfigEnvelope* envelope = envelopeFor(model);
@@ -220,18 +234,10 @@ int write(std::span<const std::string> args, Streams io)
 {
     constexpr std::string_view kValued[] = {"--model", "--port"};
     constexpr std::string_view kFlags[] = {"--log"};
-    std::string error;
-    const auto parsed = parseLinkArgs(args, kValued, kFlags, error);
     Model model{};
-    const bool known = parsed && modelOption(*parsed, model, error);
-    if (known && !parsed->option("--port"))
-        error = "--port is required (the serial port the device is on, e.g. /dev/ttyUSB0)";
-    if (known && error.empty() && parsed->operands.size() != 1)
-        error = "write takes one configuration file";
-    if (!error.empty()) {
-        io.err << "wendax-cli write: " << error << "\n";
+    const auto parsed = parsePortCommand("write", args, kValued, kFlags, 1, "one configuration file", io, model);
+    if (!parsed)
         return kUsage;
-    }
     const ConfigEnvelope* envelope = envelopeFor(model);
     const WriteKind kind = wireFormat(model).writeKind;
     if (envelope == nullptr || !envelope->hasFileCommands || kind == WriteKind::None || kind == WriteKind::Nothing) {
