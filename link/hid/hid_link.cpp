@@ -12,9 +12,11 @@ namespace {
 constexpr int kReadWaitMs = 20;
 } // namespace
 
-HidLink::HidLink(std::unique_ptr<HidBackend> backend, std::chrono::milliseconds presencePoll, QObject* parent)
+HidLink::HidLink(std::unique_ptr<HidBackend> backend, std::chrono::milliseconds presencePoll, QObject* parent,
+                 std::chrono::milliseconds reportWriteLimit)
     : QObject(parent)
     , m_backend(std::move(backend))
+    , m_reportWriteLimit(reportWriteLimit)
 {
     m_presenceTimer.setInterval(presencePoll);
     connect(&m_presenceTimer, &QTimer::timeout, this, &HidLink::checkPresence);
@@ -56,8 +58,10 @@ bool HidLink::write(std::span<const std::uint8_t> bytes)
     const auto target = device();
     if (!target)
         return true;
-    for (const auto& report : splitIntoOutputReports(bytes, target->outputReportLength())) {
-        if (!target->writeReport(report))
+    for (auto& report : splitIntoOutputReports(bytes, target->outputReportLength())) {
+        const bool written = m_writer.run([target, report = std::move(report)] { return target->writeReport(report); },
+                                          m_reportWriteLimit);
+        if (!written)
             return false;
     }
     return true;

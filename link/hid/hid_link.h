@@ -1,4 +1,5 @@
 #pragma once
+#include "bounded_writer.h"
 #include "hid_device.h"
 
 #include <QByteArray>
@@ -32,8 +33,11 @@ inline constexpr std::string_view kUsbDeviceRemoved = "USB Device removed";
 class HidLink : public QObject {
     Q_OBJECT
 public:
+    /// How long one output report may take: 500 ms, then 1000 ms more.
+    static constexpr std::chrono::milliseconds kReportWriteLimit{1500};
+
     explicit HidLink(std::unique_ptr<HidBackend> backend, std::chrono::milliseconds presencePoll = std::chrono::seconds(1),
-                     QObject* parent = nullptr);
+                     QObject* parent = nullptr, std::chrono::milliseconds reportWriteLimit = kReportWriteLimit);
     ~HidLink() override;
 
     /// Opens the device if present (silently, as at start-up), starts the
@@ -43,8 +47,9 @@ public:
     bool isOpen() const;
 
     /// Sends a block as output reports of the device's report length; dropped
-    /// silently while the device is closed. Returns false when a report was
-    /// refused (the rest of the block is not sent then).
+    /// silently while the device is closed. Each report may take the report
+    /// write limit; returns false when one was refused or took longer (the
+    /// rest of the block is not sent then).
     bool write(std::span<const std::uint8_t> bytes);
     bool writeText(std::string_view text);
 
@@ -64,12 +69,14 @@ private:
     std::shared_ptr<HidDevice> device() const;
 
     std::unique_ptr<HidBackend> m_backend;
+    std::chrono::milliseconds m_reportWriteLimit;
     QTimer m_presenceTimer;
     mutable std::mutex m_mutex; // guards m_device; the calls on it run unlocked
     std::condition_variable m_deviceChanged;
     std::shared_ptr<HidDevice> m_device;
     std::atomic<bool> m_stop{false};
     std::thread m_receiver;
+    BoundedWriter m_writer; // last: its thread ends before the device goes
 };
 
 } // namespace wendax::hid

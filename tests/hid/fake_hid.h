@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -22,6 +23,8 @@ struct FakeBus {
     std::mutex mutex;
     bool plugged = false;
     bool failReads = false;
+    bool stallWrites = false; ///< writes block until this is cleared and `released` notified
+    std::condition_variable released;
     std::deque<Report> inbound;
     std::vector<Report> written;
 };
@@ -35,7 +38,8 @@ public:
     std::size_t outputReportLength() const override { return 65; }
     bool writeReport(std::span<const std::uint8_t> report) override
     {
-        std::lock_guard lock(m_bus->mutex);
+        std::unique_lock lock(m_bus->mutex);
+        m_bus->released.wait(lock, [this] { return !m_bus->stallWrites; });
         m_bus->written.emplace_back(report.begin(), report.end());
         return m_bus->plugged;
     }

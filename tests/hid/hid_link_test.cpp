@@ -1,5 +1,6 @@
 #include "fake_hid.h"
 
+#include "link/hid/bounded_writer.h"
 #include "link/hid/hid_link.h"
 #include "link/hid/hid_reports.h"
 
@@ -7,6 +8,8 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <future>
 
 namespace wendax::hid {
 namespace {
@@ -37,6 +40,37 @@ TEST(HidReports, LengthByteIsSigned)
     EXPECT_EQ(inputReportLength(Report{0, 63}), 63);
     EXPECT_EQ(inputReportLength(Report{0, 0x80}), -128);
     EXPECT_EQ(inputReportLength(Report{0}), 0);
+}
+
+TEST(BoundedWriter, GivesTheWritesOwnResultInTime)
+{
+    BoundedWriter writer;
+    EXPECT_TRUE(writer.run([] { return true; }, std::chrono::seconds(5)));
+    EXPECT_FALSE(writer.run([] { return false; }, std::chrono::seconds(5)));
+}
+
+TEST(BoundedWriter, AnOverrunningWriteIsNotWaitedForAndHoldsBackTheNext)
+{
+    BoundedWriter writer;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<void> finished;
+    auto done = finished.get_future();
+    EXPECT_FALSE(writer.run(
+        [released, &finished] {
+            released.wait();
+            finished.set_value();
+            return true;
+        },
+        std::chrono::milliseconds(20)));
+    EXPECT_FALSE(writer.run([] { return true; }, std::chrono::seconds(5))) << "the first write still runs";
+    release.set_value();
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    // The writer takes new work once the overrunning write has ended.
+    bool accepted = false;
+    for (int attempt = 0; attempt < 500 && !accepted; ++attempt)
+        accepted = writer.run([] { return true; }, std::chrono::milliseconds(10));
+    EXPECT_TRUE(accepted);
 }
 
 class HidLinkTest : public ::testing::Test {
@@ -121,6 +155,34 @@ TEST_F(HidLinkTest, AReadFailureClosesTheDevice)
     ASSERT_TRUE(texts.wait(2000));
     EXPECT_EQ(texts.at(0).at(0).toString(), "USB Device removed");
     EXPECT_FALSE(link.isOpen());
+}
+
+TEST(HidLinkWrites, AStalledDeviceEndsTheBlockAfterTheReportLimit)
+{
+    auto bus = std::make_shared<FakeBus>();
+    bus->plugged = true;
+    HidLink link(std::make_unique<FakeBackend>(bus), std::chrono::hours(1), nullptr, std::chrono::milliseconds(30));
+    link.start();
+    {
+        std::lock_guard lock(bus->mutex);
+        bus->stallWrites = true;
+    }
+    EXPECT_FALSE(link.write(Report(100, 7))) << "the first report did not go out in time";
+    EXPECT_FALSE(link.writeText("CON")) << "nothing overtakes the stalled report";
+    {
+        std::lock_guard lock(bus->mutex);
+        bus->stallWrites = false;
+        EXPECT_TRUE(bus->written.empty());
+    }
+    bus->released.notify_all();
+    bool sent = false;
+    for (int attempt = 0; attempt < 200 && !sent; ++attempt)
+        sent = link.writeText("CON");
+    ASSERT_TRUE(sent);
+    std::lock_guard lock(bus->mutex);
+    ASSERT_EQ(bus->written.size(), 2U) << "the stalled first report, then CON; the rest of the block was dropped";
+    EXPECT_EQ(bus->written[0][1], 63);
+    EXPECT_EQ(bus->written[1][1], 3);
 }
 
 } // namespace
