@@ -42,6 +42,20 @@ TEST(HidReports, LengthByteIsSigned)
     EXPECT_EQ(inputReportLength(Report{0}), 0);
 }
 
+/// Retries `attempt` until it succeeds, for at most five seconds: a refused
+/// write returns at once while the writer winds up its previous one.
+template <typename Attempt>
+bool retryUntil(Attempt attempt)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (attempt())
+            return true;
+        std::this_thread::yield();
+    }
+    return false;
+}
+
 TEST(BoundedWriter, GivesTheWritesOwnResultInTime)
 {
     BoundedWriter writer;
@@ -66,11 +80,8 @@ TEST(BoundedWriter, AnOverrunningWriteIsNotWaitedForAndHoldsBackTheNext)
     EXPECT_FALSE(writer.run([] { return true; }, std::chrono::seconds(5))) << "the first write still runs";
     release.set_value();
     ASSERT_EQ(done.wait_for(std::chrono::seconds(5)), std::future_status::ready);
-    // The writer takes new work once the overrunning write has ended.
-    bool accepted = false;
-    for (int attempt = 0; attempt < 500 && !accepted; ++attempt)
-        accepted = writer.run([] { return true; }, std::chrono::milliseconds(10));
-    EXPECT_TRUE(accepted);
+    // The writer takes new work once the overrunning write has wound up.
+    EXPECT_TRUE(retryUntil([&] { return writer.run([] { return true; }, std::chrono::milliseconds(10)); }));
 }
 
 class HidLinkTest : public ::testing::Test {
@@ -175,10 +186,7 @@ TEST(HidLinkWrites, AStalledDeviceEndsTheBlockAfterTheReportLimit)
         EXPECT_TRUE(bus->written.empty());
     }
     bus->released.notify_all();
-    bool sent = false;
-    for (int attempt = 0; attempt < 200 && !sent; ++attempt)
-        sent = link.writeText("CON");
-    ASSERT_TRUE(sent);
+    ASSERT_TRUE(retryUntil([&] { return link.writeText("CON"); }));
     std::lock_guard lock(bus->mutex);
     ASSERT_EQ(bus->written.size(), 2U) << "the stalled first report, then CON; the rest of the block was dropped";
     EXPECT_EQ(bus->written[0][1], 63);
