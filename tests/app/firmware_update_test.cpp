@@ -2,6 +2,7 @@
 // against the simulated bootloaders, the switch to the "Firmware" tab and
 // back, and the PL3 window.
 #include "linked_frame.h"
+#include "tests/link/firmware_test_files.h"
 
 #include "devices/PL3/pl3_window.h"
 #include "link/config_transfer.h"
@@ -27,34 +28,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-/// A record as N5 stores it (length high byte first) with `length` bytes of a pattern.
-Bytes record(std::size_t length, std::uint8_t seed = 1)
-{
-    Bytes bytes{static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length & 0xFF)};
-    for (std::size_t i = 0; i < length; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(seed + i * 3));
-    return bytes;
-}
-
-Bytes joined(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const auto& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-sim::BootloaderOptions quickBootloader(sim::BootAnswer answer = sim::BootAnswer::Ack, int record = 0)
-{
-    sim::BootloaderOptions boot;
-    boot.announceDelay = 20ms;
-    boot.announceRepeat = 200ms;
-    boot.answerAt = answer;
-    boot.answerRecord = record;
-    return boot;
-}
+using wendax::testing::Bytes;
+using wendax::testing::joined;
+using wendax::testing::quickBootloader;
+using wendax::testing::record;
 
 constexpr const char* kConfigurationCommands[] = {"ReadDevice1", "WriteDevice1", "ReceiveConfig1", "SendConfig1"};
 
@@ -184,9 +161,9 @@ TEST_F(FirmwareUpdate, CrcErrorRestoresTheConfigurationPageAndShowsUpdateFailure
 {
     startBootloader(Model::N5, quickBootloader(sim::BootAnswer::CrcError, 2));
     TN5_cfg* n5 = openN5();
-    const Bytes first = record(20, 1);
-    const Bytes second = record(30, 2);
-    chooseFile(joined({first, second, record(40, 3)}));
+    const Bytes first = record(20, LengthOrder::BigEndian, 1);
+    const Bytes second = record(30, LengthOrder::BigEndian, 2);
+    chooseFile(joined({first, second, record(40, LengthOrder::BigEndian, 3)}));
     action("Update1")->trigger();
     ASSERT_TRUE(firmwareTabShown(*n5));
 

@@ -1,6 +1,7 @@
 // Firmware updates end to end: the real link and serial port over a
 // pseudo-terminal against the simulated bootloaders, and the N14v2 over a
 // pretend USB device behind the HID transport.
+#include "firmware_test_files.h"
 #include "link_test_support.h"
 
 #include "../hid/fake_hid.h"
@@ -25,31 +26,12 @@ namespace wendax::test {
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
+using wendax::testing::Bytes;
+using wendax::testing::joined;
+using wendax::testing::quickBootloader;
+using wendax::testing::record;
 using Outcome = FirmwareTransfer::Outcome;
 using Status = FirmwareSession::StartStatus;
-
-/// A record as the model's file stores it: its length in `order`, then
-/// `length` bytes of a pattern.
-Bytes record(std::size_t length, LengthOrder order, std::uint8_t seed = 1)
-{
-    Bytes bytes;
-    const auto high = static_cast<std::uint8_t>(length >> 8);
-    const auto low = static_cast<std::uint8_t>(length & 0xFF);
-    bytes.push_back(order == LengthOrder::BigEndian ? high : low);
-    bytes.push_back(order == LengthOrder::BigEndian ? low : high);
-    for (std::size_t i = 0; i < length; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(seed + i * 3));
-    return bytes;
-}
-
-Bytes joined(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const auto& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 
 /// Where the log holds `lines` in this order.
 bool logHoldsInOrder(const std::string& log, std::initializer_list<std::string_view> lines)
@@ -104,16 +86,6 @@ struct FirmwareFolder {
         return path.toStdString();
     }
 };
-
-sim::BootloaderOptions quickBootloader(sim::BootAnswer answer = sim::BootAnswer::Ack, int record = 0)
-{
-    sim::BootloaderOptions boot;
-    boot.announceDelay = 20ms;
-    boot.announceRepeat = 200ms;
-    boot.answerAt = answer;
-    boot.answerRecord = record;
-    return boot;
-}
 
 /// A window of `model` over a real serial port, and the model's simulated
 /// bootloader on a pseudo-terminal.
